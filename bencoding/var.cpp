@@ -1,0 +1,1 @@
+#include "bencoding/var.h"

@@ -1,0 +1,43 @@
+# Compiler settings shared by every target, and the test registration helper.
+
+# Source files are UTF-8 (the program's own texts include Chinese).
+add_compile_options(-Wall -Wextra -Werror -finput-charset=UTF-8)
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  add_compile_options(-fexec-charset=UTF-8)
+  # Every .exe runs on a bare Windows: no MinGW runtime DLLs beside it.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+elseif(KP_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+
+# GoogleTest: Debian's package natively; built from Debian's sources for the cross build.
+if(KP_BUILD_TESTS)
+  if(WIN32)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT TARGET GTest::gtest_main)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+# kp_add_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN])
+# One GoogleTest executable, registered with CTest as one test. For the Windows
+# build CTest runs it through Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+function(kp_add_test name)
+  cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest)
+  if(NOT arg_NO_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
