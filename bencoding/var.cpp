@@ -1,1 +1,0 @@
-#include "bencoding/var.h"

@@ -1,2 +1,0 @@
-#include <gtest/gtest.h>
-TEST(smoke_test, runs) { EXPECT_EQ(2, 1 + 1); }
