@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Windows program and runs it under Wine, passing the arguments on:
+#   ./run.sh -url:http://example.org/ -title:Player
+# Without a display it runs on a virtual one, saves a screenshot after a few
+# seconds (build/screenshot.png), prints where, and ends the program.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/bootstrap
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target kestrelpane
+
+exe=build/windows/app/kestrelpane.exe
+export KP_WINEPREFIX=$PWD/build/windows/wineprefix
+export WINEPREFIX=$KP_WINEPREFIX
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec cmake/wine-run "$exe" "$@"
+fi
+
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+read -r -t 10 num <&"$fd"
+export DISPLAY=":$num"
+
+cmake/wine-run "$exe" "$@" &
+app_pid=$!
+sleep "${KP_SCREENSHOT_DELAY:-6}"
+shot=$PWD/build/screenshot.png
+import -window root "$shot"
+echo "screenshot: $shot"
+if kill -0 "$app_pid" 2>/dev/null; then
+  echo "the program is still running; ending it"
+else
+  wait "$app_pid" && rc=0 || rc=$?
+  echo "the program ended with exit code $rc"
+fi

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native core (with sanitizers) and the Windows
+# program, and runs every test: natively, and the Windows executables under Wine.
+#   ./test.sh            everything
+#   ./test.sh host       only the native build and tests
+#   ./test.sh windows    only the Windows build and its tests under Wine
+set -euo pipefail
+cd "$(dirname "$0")"
+which=${1:-all}
+
+scripts/bootstrap
+
+jobs=$(nproc)
+status=0
+
+if [ "$which" = all ] || [ "$which" = host ]; then
+  cmake --preset host >/dev/null
+  cmake --build --preset host -j "$jobs"
+  ctest --preset host || status=1
+fi
+
+if [ "$which" = all ] || [ "$which" = windows ]; then
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$jobs"
+
+  # One display and one wineserver for the whole run, instead of one per test.
+  xvfb_pid=""
+  export KP_WINEPREFIX=$PWD/build/windows/wineprefix
+  export WINEPREFIX=$KP_WINEPREFIX
+  cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  }
+  trap cleanup EXIT
+  if [ -z "${DISPLAY:-}" ]; then
+    exec {fd}<> <(:)
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r -t 10 num <&"$fd"
+    export DISPLAY=":$num"
+  fi
+  cmake/wine-run cmd /c exit 0          # makes the prefix on first use
+  wineserver -p
+  ctest --preset windows || status=1
+fi
+
+exit $status
