@@ -39,8 +39,9 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
     read -r -t 10 num <&"$fd"
     export DISPLAY=":$num"
   fi
-  cmake/wine-run cmd /c exit 0          # makes the prefix on first use
+  mkdir -p "$WINEPREFIX"
   wineserver -p
+  cmake/wine-run cmd /c exit 0          # makes the prefix on first use
   ctest --preset windows || status=1
 fi
 
