@@ -13,13 +13,15 @@ elseif(KP_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
-# GoogleTest: Debian's package natively; built from Debian's sources for the cross build.
+# GoogleTest: the installed package for native builds (on Windows too, e.g. MSYS2's);
+# built from Debian's sources with the cross compiler for the cross build.
+set(KP_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross build")
 if(KP_BUILD_TESTS)
-  if(WIN32)
+  if(CMAKE_CROSSCOMPILING)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    add_subdirectory(${KP_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
     if(NOT TARGET GTest::gtest_main)
       add_library(GTest::gtest ALIAS gtest)
       add_library(GTest::gtest_main ALIAS gtest_main)
