@@ -1,0 +1,56 @@
+// The relay channel's fixed layout, shared with every other build of the program, and
+// the bounded reading and writing of its text. Portable so the bounds are checked natively.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+// Class and window name of the hidden window that receives kCommandMessage.
+inline constexpr wchar_t kCommandWindowName[] = L"MiniShellCommandWindow";
+// Named paging-file mapping holding one 0-terminated UTF-16 text; no header.
+inline constexpr wchar_t kCommandAreaName[] = L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}";
+// Lets low-integrity processes open the area for writing.
+inline constexpr wchar_t kCommandAreaSecurity[] = L"S:(ML;;NW;;;LW)";
+inline constexpr unsigned kCommandMessage = 0x0500;  // WM_USER + 0x100, both parameters 0
+inline constexpr std::size_t kCommandAreaBytes = 8192;
+inline constexpr std::size_t kCommandAreaUnits = kCommandAreaBytes / 2;
+inline constexpr std::size_t kMaxCommandUnits = kCommandAreaUnits - 1;
+
+// The text in an area of `units` code units: up to the first 0, at most kMaxCommandUnits
+// and never past the end. Any process of the session may have written the area, so
+// nothing in it is trusted; the result is a private copy.
+template <class Unit>
+std::wstring ReadCommandArea(const volatile Unit* area, std::size_t units) {
+  std::wstring text;
+  if (!area) return text;
+  std::size_t limit = units < kCommandAreaUnits ? units : kCommandAreaUnits;
+  if (limit > kMaxCommandUnits) limit = kMaxCommandUnits;
+  text.reserve(limit);
+  for (std::size_t i = 0; i < limit; ++i) {
+    const Unit c = area[i];
+    if (c == 0) break;
+    text.push_back(static_cast<wchar_t>(c));
+  }
+  return text;
+}
+
+// Writes text cut to what fits (at most kMaxCommandUnits) and its terminator. The first
+// unit is written last, so a reader polling for "pending" never sees a half-written text.
+template <class Unit>
+void WriteCommandArea(volatile Unit* area, std::size_t units, const std::wstring& text) {
+  if (!area || units == 0) return;
+  std::size_t n = text.size();
+  if (n > units - 1) n = units - 1;
+  if (n > kMaxCommandUnits) n = kMaxCommandUnits;
+  area[n] = 0;
+  for (std::size_t i = 1; i < n; ++i) area[i] = static_cast<Unit>(text[i]);
+  std::atomic_thread_fence(std::memory_order_release);
+  if (n > 0) area[0] = static_cast<Unit>(text[0]);
+}
+
+// Whether the area holds a pending text.
+template <class Unit>
+bool CommandAreaPending(const volatile Unit* area) {
+  return area && area[0] != 0;
+}

@@ -1,0 +1,42 @@
+// The command-line grammar: -key:value tokens, bare links and bare paths, read into
+// the ordered list that start-up and the relay carry out. Portable; the splitter and
+// the file-existence test come from the platform glue (command_line.h on Windows).
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Keys are unique and visited in ascending code-unit order ("operation" < "path" < ... < "url").
+using CommandList = std::map<std::wstring, std::wstring>;
+
+// Tokens a bare download link may begin with, in the order they are tried.
+extern const wchar_t* const linkPrefixes[5];
+
+// (key, value) of one token: "-url:a:b" -> ("url", "a:b"); the first character is
+// always dropped from the key; no ':' -> (token, ""); ':' at 0 or 1 -> ("", "").
+std::pair<std::wstring, std::wstring> SplitToken(const std::wstring& token);
+
+// True when the text begins with a link prefix, ASCII letters compared without case.
+bool IsLink(const std::wstring& text);
+
+using TokenSplitter = std::function<std::vector<std::wstring>(const std::wstring& text)>;
+using PathProbe = std::function<bool(const std::wstring& token)>;
+
+// Whether a token may be handed to the file-existence test at all. Tokens that would
+// make the test reach out to the network or to a device (\\server\share, \\?\, \\.\,
+// //server) are refused: the relayed text comes from any process of the session.
+bool IsProbeablePath(const std::wstring& token);
+
+// The relay reading: empties list, then files each non-empty token as "path" (an
+// existing file or folder), "url" (a bare link) or its own key, later keys replacing
+// earlier ones.
+void ReadCommandTokens(const std::vector<std::wstring>& tokens, const PathProbe& exists,
+                       CommandList& list);
+
+// ReadCommandTokens over the tokens that split yields for text.
+void ParseCommandListWith(const std::wstring& text, CommandList& list, const TokenSplitter& split,
+                          const PathProbe& exists);
