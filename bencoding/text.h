@@ -1,0 +1,17 @@
+// UTF-8 to and from the platform's wide text: UTF-16 code units where wchar_t has
+// 16 bits (Windows), whole code points (UTF-32) where it has 32 (Linux).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace zv::encoding::bencoding {
+
+// Each ill-formed sequence (its longest valid-looking prefix) becomes one U+FFFD, as
+// Windows does. `out` is emptied for no data and left unchanged if memory runs out.
+void utf8_to_wide(const char* data, std::size_t length, std::wstring& out);
+
+// Unpaired surrogates and values outside Unicode become U+FFFD.
+std::string wide_to_utf8(const std::wstring& text);
+
+}  // namespace zv::encoding::bencoding
