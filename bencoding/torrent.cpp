@@ -1,0 +1,131 @@
+#include "bencoding/torrent.h"
+
+#include "bencoding/bencode.h"
+#include "bencoding/file_read.h"
+#include "bencoding/hex.h"
+#include "bencoding/path.h"
+#include "bencoding/scan.h"
+#include "bencoding/sha1.h"
+#include "bencoding/text.h"
+
+#include <sstream>
+
+namespace zv::encoding::bencoding {
+
+namespace {
+
+constexpr int kind_string = 2;
+constexpr int kind_list = 3;
+constexpr int kind_dictionary = 4;
+
+bool ascii_iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string_view from_last_dot(std::string_view text) {
+    const std::size_t dot = text.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : text.substr(dot);
+}
+
+// A name is judged by the text the writer gives for it. For a string that is its length, ":"
+// and its bytes, so the part from the last "." is the name's own extension.
+bool names_video(const value_view& name) {
+    if (name.kind() == kind_string) return is_video_extension(from_last_dot(name.bytes()));
+    // Any "." in the written form of another kind comes from a string inside it, so without one
+    // in the raw bytes there is no candidate. Otherwise read just this value and write it.
+    const std::string_view raw = name.raw();
+    if (raw.find('.') == std::string_view::npos) return false;
+    std::istringstream in{std::string(raw)};
+    var value;
+    in >> value;
+    std::ostringstream out;
+    out << value;
+    return is_video_extension(from_last_dot(out.str()));
+}
+
+bool info_of(std::string_view file, value_view& info) {
+    span where;
+    if (!find_root_entry(file.data(), file.size(), "info", where)) return false;
+    info = value_view(file.data(), file.size(), where);
+    return true;
+}
+
+std::wstring widen(const std::string& ascii) {
+    std::wstring wide;
+    utf8_to_wide(ascii.data(), ascii.size(), wide);
+    return wide;
+}
+
+}  // namespace
+
+bool is_video_extension(std::string_view candidate) {
+    if (candidate.size() < 2) return false;  // no name is a video for a lone "."
+    std::string_view list = video_extensions;
+    while (!list.empty()) {
+        const std::size_t end = list.find(';');
+        if (ascii_iequal(candidate, list.substr(0, end))) return true;
+        if (end == std::string_view::npos) break;
+        list.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+bool torrent_bytes_have_video(std::string_view file) {
+    value_view info;
+    if (!info_of(file, info)) return false;
+    value_view files;
+    if (info.find("files", files) && files.kind() == kind_list) {
+        bool found = false;
+        files.for_each_element([&found](const value_view& entry) {
+            value_view path, last;
+            // Entries without a usable path name no file: pass over them.
+            if (entry.find("path", path) && path.last_element(last) && names_video(last)) found = true;
+            return !found;
+        });
+        return found;
+    }
+    value_view name;
+    return info.find("name", name) && names_video(name);
+}
+
+std::string torrent_bytes_magnet_link(std::string_view file) {
+    value_view info;
+    // Only the bytes of a complete info dictionary name the swarm; anything less gets no link.
+    if (!info_of(file, info) || info.kind() != kind_dictionary) return std::string();
+    const std::string_view bytes = info.raw();
+    unsigned char digest[20] = {};
+    sha1_digest(bytes.data(), bytes.size(), digest);
+    return "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
+}
+
+bool torrent_has_video(const std::wstring& path) {
+    if (!is_torrent_path(path)) return false;
+    std::string file;
+    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return false;
+    return torrent_bytes_have_video(file);
+}
+
+std::wstring torrent_magnet_link(const std::wstring& path) {
+    std::string file;
+    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return std::wstring();
+    return widen(torrent_bytes_magnet_link(file));
+}
+
+torrent_facts torrent_inspect(const std::wstring& path) {
+    torrent_facts facts;
+    std::string file;
+    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return facts;
+    facts.has_video = is_torrent_path(path) && torrent_bytes_have_video(file);
+    facts.magnet_link = widen(torrent_bytes_magnet_link(file));
+    return facts;
+}
+
+}  // namespace zv::encoding::bencoding
