@@ -132,7 +132,9 @@ void CommandWindow::OnCommandMessage() {
   const std::wstring text = ReadCommandArea(view, kCommandAreaUnits);
   Dispatch(text);
   // Freed only now, so a waiting sender waits for the previous command to be carried out.
-  view[0] = 0;
+  // A sender that gave up waiting while the listeners ran has put its own text there and
+  // posted again; that text is left for its message instead of being wiped unseen.
+  if (ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
 }
 
 LRESULT CALLBACK CommandWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

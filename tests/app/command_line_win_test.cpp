@@ -63,6 +63,8 @@ TEST(app_relay_test, parse_command_list_table) {
       // The first token is read by the rule for a program name.
       {L"\"-title:a b\" -url:u", {{L"title", L"a b"}, {L"url", L"u"}}},
       {L"-title:x\\\"y", {{L"title", L"x\\\"y"}}},
+      {L"   ", {}},
+      {L" -title:t", {{L"title", L"t"}}},
   };
   for (const auto& c : cases) {
     CommandList list = {{L"stale", L"entry"}};

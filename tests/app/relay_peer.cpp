@@ -1,8 +1,8 @@
 // Test peer for the relay, one process per role:
-//   relay_peer first <result file> <lists> <timeout ms> [busy ms]
+//   relay_peer first <result file> <lists> <timeout ms> [busy ms] [deaf ms]
 //     the running instance: opens the channel, holds the mutex, appends every list it is
 //     given to the result file and ends after <lists> lists (exit 0) or the timeout (exit 3);
-//     each list takes [busy ms] to carry out.
+//     each list takes [busy ms] to carry out, and no message is handled for the first [deaf ms].
 //   relay_peer second <text...>   a second start relaying the rest of its command line
 //   relay_peer leave <text...>    writes the area and ends without posting (a dead sender)
 //   relay_peer hostile            fills the whole area without a terminator and posts
@@ -61,6 +61,7 @@ int RunFirst(const std::vector<std::wstring>& args) {
   const int lists = _wtoi(args[3].c_str());
   const DWORD timeoutMs = static_cast<DWORD>(_wtoi(args[4].c_str()));
   const DWORD busyMs = args.size() > 5 ? static_cast<DWORD>(_wtoi(args[5].c_str())) : 0;
+  const DWORD deafMs = args.size() > 6 ? static_cast<DWORD>(_wtoi(args[6].c_str())) : 0;
   CommandWindow& channel = CommandWindow::Instance();
   if (!channel.Open(GetCommandLineW())) return 4;
   CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
@@ -68,6 +69,7 @@ int RunFirst(const std::vector<std::wstring>& args) {
   FileListener listener(args[2], busyMs);
   channel.AddListener(&listener);
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  Sleep(deafMs);
   while (listener.received < lists) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return 3;

@@ -128,9 +128,9 @@ class relay_process : public testing::Test {
     }
     return window;
   }
-  static std::wstring FirstArgs(const ResultFile& out, int lists, int busyMs = 0) {
+  static std::wstring FirstArgs(const ResultFile& out, int lists, int busyMs = 0, int deafMs = 0) {
     return L"first \"" + out.path + L"\" " + std::to_wstring(lists) + L" " + std::to_wstring(kPeerTimeoutMs) +
-           L" " + std::to_wstring(busyMs);
+           L" " + std::to_wstring(busyMs) + L" " + std::to_wstring(deafMs);
   }
 };
 
@@ -185,14 +185,32 @@ TEST_F(relay_process, pending_text_of_a_dead_sender_is_overwritten_after_the_wai
 
 TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order) {
   ResultFile out;
-  // Each list takes a while to carry out, so the later start finds the area pending.
-  Peer first(FirstArgs(out, 2, 300));
+  // The running instance handles nothing for a while, so the later start finds the earlier
+  // text still pending and has to wait for it to be carried out.
+  Peer first(FirstArgs(out, 2, 0, 600));
   ASSERT_NE(StartFirst(first), nullptr);
   Peer a(L"second -url:one");
   EXPECT_EQ(a.Wait(), 0);
   Peer b(L"second -url:two");
   EXPECT_EQ(b.Wait(), 0);
   EXPECT_EQ(first.Wait(), 0);
+  const auto lists = out.Lists();
+  ASSERT_EQ(lists.size(), 2u);
+  EXPECT_EQ(lists[0], (Entries{{L"operation", L"bringwindowtotop"}, {L"url", L"one"}}));
+  EXPECT_EQ(lists[1], (Entries{{L"operation", L"bringwindowtotop"}, {L"url", L"two"}}));
+}
+
+TEST_F(relay_process, text_written_while_a_slow_list_runs_is_not_wiped) {
+  ResultFile out;
+  // Longer than a sender's one-second wait: the later start overwrites and posts while the
+  // running instance is still carrying out the first list.
+  Peer first(FirstArgs(out, 2, 1500));
+  ASSERT_NE(StartFirst(first), nullptr);
+  Peer a(L"second -url:one");
+  EXPECT_EQ(a.Wait(), 0);
+  Peer b(L"second -url:two");
+  EXPECT_EQ(b.Wait(), 0);
+  EXPECT_EQ(first.Wait(), 0) << "the second list never arrived";
   const auto lists = out.Lists();
   ASSERT_EQ(lists.size(), 2u);
   EXPECT_EQ(lists[0], (Entries{{L"operation", L"bringwindowtotop"}, {L"url", L"one"}}));
