@@ -32,7 +32,7 @@ public:
 
     int peek() { return to_byte(sb_.sgetc()); }
     int next() { return to_byte(sb_.snextc()); }
-    void bump() { sb_.sbumpc(); }
+    int take() { return to_byte(sb_.sbumpc()); }
     bool unget(char c) { return !traits::eq_int_type(sb_.sputbackc(c), traits::eof()); }
     std::size_t pos() const { return 0; }
 
@@ -294,14 +294,25 @@ std::istream& operator>>(std::istream& is, var& v) {
     for (int c = 0; c < 256; ++c) space.is[c] = ctype.is(std::ctype_base::space, static_cast<char>(c));
 
     var_builder builder(v);
-    std::ios_base::iostate st = std::ios_base::goodbit;
-    guarded(is, builder, [&] {
-        streambuf_cursor cursor(*is.rdbuf());
-        core::extractor<streambuf_cursor> src(cursor, space, (is.flags() & std::ios_base::skipws) != 0);
+    streambuf_cursor cursor(*is.rdbuf());
+    const bool rethrow = (is.exceptions() & std::ios_base::badbit) != 0;
+    core::extractor<streambuf_cursor> src(cursor, space, (is.flags() & std::ios_base::skipws) != 0, rethrow);
+    try {
         core::read_value(src, builder);
-        st = src.state();
-    });
-    if (st != std::ios_base::goodbit) is.setstate(st);
+    } catch (const std::bad_alloc&) {
+        builder.fail(0);
+        is.setstate(src.state() | std::ios_base::failbit);
+        return is;
+    } catch (...) {
+        // A buffer exception the caller asked to see: the bits first, as the stream does.
+        builder.fail(0);
+        try {
+            is.setstate(src.state() | std::ios_base::badbit);
+        } catch (...) {
+        }
+        throw;
+    }
+    if (!src.good()) is.setstate(src.state());
     return is;
 }
 

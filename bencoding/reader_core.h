@@ -23,21 +23,22 @@ const space_table& classic_space();
 // Byte-level access for the extractor. Cursor provides:
 //   int peek()          current byte 0..255, -1 at the end
 //   int next()          step past it and peek
-//   void bump()         step past it
+//   int take()          the current byte, stepping past it; -1 at the end
 //   bool unget(char c)  give back the byte just taken; false if the source refuses
 //   std::size_t pos()   offset of the current byte (sources without offsets give 0)
 //   bool read(std::int32_t n, bytes_type& out)  n raw bytes; false (and all taken) if short
 //
 // The extractor replays what the standard stream does for `is >> c`, `is >> int`,
 // `is >> long long` (decimal, no digit grouping), `is.putback(c)` and `is.read(p, n)`,
-// keeping the iostate bits itself.
+// keeping the iostate bits itself. A cursor that throws is handled as the stream handles a
+// throwing buffer: badbit at the same points, the exception rethrown only on request.
 template <class Cursor>
 class extractor {
 public:
     using bytes_type = typename Cursor::bytes_type;
 
-    extractor(Cursor& cursor, const space_table& space, bool skip_white)
-        : cur_(cursor), space_(space), skipws_(skip_white) {}
+    extractor(Cursor& cursor, const space_table& space, bool skip_white, bool rethrow_bad = false)
+        : cur_(cursor), space_(space), skipws_(skip_white), rethrow_(rethrow_bad) {}
 
     bool good() const { return st_ == std::ios_base::goodbit; }
     bool failed() const { return (st_ & (std::ios_base::failbit | std::ios_base::badbit)) != 0; }
@@ -48,12 +49,14 @@ public:
     // is >> c
     int get_char() {
         if (!sentry()) return -1;
-        const int c = cur_.peek();
-        if (c < 0) {  // only reachable without white-space skipping
-            st_ |= std::ios_base::eofbit | std::ios_base::failbit;
+        int c = -1;
+        try {
+            c = cur_.take();
+        } catch (...) {
+            buffer_threw();
             return -1;
         }
-        cur_.bump();
+        if (c < 0) st_ |= std::ios_base::eofbit | std::ios_base::failbit;  // only without skipping
         return c;
     }
 
@@ -64,22 +67,33 @@ public:
             st_ |= std::ios_base::failbit;
             return;
         }
-        if (!cur_.unget(c)) st_ |= std::ios_base::badbit;
+        try {
+            if (!cur_.unget(c)) st_ |= std::ios_base::badbit;
+        } catch (...) {
+            buffer_threw();
+        }
     }
 
     // is >> long long; true unless the stream failed.
     bool get_int64(std::int64_t& v) {
         if (!sentry()) return false;
-        bool overflow = false;
-        v = parse_decimal(overflow, static_cast<std::uint64_t>(INT64_MAX));
+        try {
+            v = parse_decimal();
+        } catch (...) {
+            buffer_threw();
+        }
         return !failed();
     }
 
     // is >> int, which the stream reads as a long and then range-checks.
     bool get_int32(std::int32_t& v) {
         if (!sentry()) return false;
-        bool overflow = false;
-        const std::int64_t wide = parse_decimal(overflow, static_cast<std::uint64_t>(INT64_MAX));
+        std::int64_t wide = 0;
+        try {
+            wide = parse_decimal();
+        } catch (...) {
+            buffer_threw();
+        }
         if (failed()) return false;
         if (wide < INT32_MIN || wide > INT32_MAX) {
             st_ |= std::ios_base::failbit;
@@ -95,14 +109,20 @@ public:
             st_ |= std::ios_base::failbit;
             return false;
         }
-        if (!cur_.read(n, out)) {
-            st_ |= std::ios_base::eofbit | std::ios_base::failbit;
-            return false;
+        try {
+            if (!cur_.read(n, out)) st_ |= std::ios_base::eofbit | std::ios_base::failbit;
+        } catch (...) {
+            buffer_threw();
         }
-        return true;
+        return !failed();
     }
 
 private:
+    void buffer_threw() {
+        st_ |= std::ios_base::badbit;
+        if (rethrow_) throw;
+    }
+
     // The sentry of formatted input: fails a stream that is not good, skips white space.
     bool sentry() {
         if (st_ != std::ios_base::goodbit) {
@@ -110,8 +130,15 @@ private:
             return false;
         }
         if (skipws_) {
-            int c = cur_.peek();
-            while (c >= 0 && space_.is[c]) c = cur_.next();
+            int c = -1;
+            try {
+                c = cur_.peek();
+                while (c >= 0 && space_.is[c]) c = cur_.next();
+            } catch (...) {
+                buffer_threw();
+                st_ |= std::ios_base::failbit;
+                return false;
+            }
             if (c < 0) {
                 st_ |= std::ios_base::eofbit | std::ios_base::failbit;
                 return false;
@@ -121,8 +148,9 @@ private:
     }
 
     // num_get's integer scan for base 10 without grouping: a sign, then digits; every
-    // digit is taken even past an overflow; no digit at all fails with 0.
-    std::int64_t parse_decimal(bool& overflow, std::uint64_t max_positive) {
+    // digit is taken even past an overflow; no digit at all fails with 0. The state bits
+    // change only once the scan is over, as num_get reports them.
+    std::int64_t parse_decimal() {
         int c = cur_.peek();
         bool at_end = c < 0;
         bool negative = false;
@@ -131,10 +159,11 @@ private:
             c = cur_.next();
             at_end = c < 0;
         }
-        const std::uint64_t max = negative ? max_positive + 1 : max_positive;
+        const std::uint64_t max = negative ? std::uint64_t{1} << 63 : INT64_MAX;
         const std::uint64_t max_before_digit = max / 10;
         std::uint64_t result = 0;
         bool any_digit = false;
+        bool overflow = false;
         while (!at_end) {
             const unsigned digit = static_cast<unsigned>(c - '0');
             if (digit > 9) break;
@@ -150,19 +179,22 @@ private:
             at_end = c < 0;
         }
         std::int64_t value = 0;
+        std::ios_base::iostate err = std::ios_base::goodbit;
         if (!any_digit || overflow) {
-            st_ |= std::ios_base::failbit;
+            err = std::ios_base::failbit;
             if (any_digit) value = negative ? INT64_MIN : INT64_MAX;
         } else {
             value = negative ? static_cast<std::int64_t>(0 - result) : static_cast<std::int64_t>(result);
         }
-        if (at_end) st_ |= std::ios_base::eofbit;
+        if (at_end) err |= std::ios_base::eofbit;
+        st_ |= err;
         return value;
     }
 
     Cursor& cur_;
     const space_table& space_;
     const bool skipws_;
+    const bool rethrow_;
     std::ios_base::iostate st_ = std::ios_base::goodbit;
 };
 
@@ -295,7 +327,7 @@ public:
         ++p_;
         return peek();
     }
-    void bump() { ++p_; }
+    int take() { return p_ < end_ ? *p_++ : -1; }
     bool unget(char) {
         if (p_ == base_) return false;
         --p_;
