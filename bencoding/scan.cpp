@@ -35,8 +35,12 @@ core::outcome run(const char* data, std::size_t pos, std::size_t end, Sink& sink
 // The span of the root value.
 struct root_span_sink : quiet_sink {
     span found;
-    bool integer(std::int64_t, std::size_t, std::size_t begin, std::size_t end) { return done(begin, end); }
-    bool string(std::string_view&, std::size_t, std::size_t begin, std::size_t end) { return done(begin, end); }
+    bool integer(std::int64_t, std::size_t depth, std::size_t begin, std::size_t end) {
+        return done(depth, begin, end);
+    }
+    bool string(std::string_view&, std::size_t depth, std::size_t begin, std::size_t end) {
+        return done(depth, begin, end);
+    }
     bool open(int, std::size_t depth, std::size_t begin) {
         if (depth == 0) found.begin = begin;
         return true;
@@ -45,8 +49,8 @@ struct root_span_sink : quiet_sink {
         if (depth == 0) found.end = end;
         return true;
     }
-    bool done(std::size_t begin, std::size_t end) {
-        found = {begin, end};
+    bool done(std::size_t depth, std::size_t begin, std::size_t end) {
+        if (depth == 0) found = {begin, end};
         return true;
     }
 };
