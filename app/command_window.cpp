@@ -129,12 +129,23 @@ void CommandWindow::Dispatch(const std::wstring& text) {
 
 void CommandWindow::OnCommandMessage() {
   if (!view) return;
-  const std::wstring text = ReadCommandArea(view, kCommandAreaUnits);
-  Dispatch(text);
-  // Freed only now, so a waiting sender waits for the previous command to be carried out.
-  // A sender that gave up waiting while the listeners ran has put its own text there and
-  // posted again; that text is left for its message instead of being wiped unseen.
-  if (ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
+  // A listener that pumps messages would otherwise run the pending text a second time
+  // from a nested message; the nested one is taken up once this round is done.
+  if (handling) {
+    handleAgain = true;
+    return;
+  }
+  handling = true;
+  do {
+    handleAgain = false;
+    const std::wstring text = ReadCommandArea(view, kCommandAreaUnits);
+    Dispatch(text);
+    // Freed only now, so a waiting sender waits for the previous command to be carried
+    // out. A sender that gave up waiting while the listeners ran has put its own text
+    // there and posted again; that text is left for its message instead of wiped unseen.
+    if (ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
+  } while (handleAgain && view);
+  handling = false;
 }
 
 LRESULT CALLBACK CommandWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

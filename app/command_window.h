@@ -65,6 +65,8 @@ class CommandWindow {
   volatile wchar_t* view = nullptr;
   std::vector<CommandListener*> listeners;
   CommandList currentList;
+  bool handling = false;
+  bool handleAgain = false;
 };
 
 // Restores window and brings it to the top, and asks for the foreground: the handling of

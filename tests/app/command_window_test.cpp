@@ -161,6 +161,32 @@ TEST(app_relay_test, listeners_run_in_order_with_own_copies_before_the_area_is_f
   EXPECT_FALSE(CommandAreaPending(area.view)) << "freed after the listeners ran";
 }
 
+TEST(app_relay_test, a_listener_that_pumps_messages_gets_each_text_once) {
+  static CommandWindow* channel = nullptr;
+  CommandWindow own;
+  channel = &own;
+  ASSERT_TRUE(own.Open(L""));
+  Recorder recorder;
+  // The first list runs a nested message loop while a second message for the same text
+  // is already queued, as a modal loop in a listener would.
+  recorder.onCall = [] {
+    static int depth = 0;
+    if (depth++ == 0) {
+      PostMessageW(channel->OwnWindow(), kCommandMessage, 0, 0);
+      Drain();
+    }
+    --depth;
+  };
+  own.AddListener(&recorder);
+  own.Send(L"-url:once");
+  Pump(recorder, 1);
+  Drain();
+  EXPECT_EQ(recorder.lists.size(), 1u);
+  AreaView area;
+  EXPECT_FALSE(CommandAreaPending(area.view)) << "the text is freed once it has been carried out";
+  channel = nullptr;
+}
+
 TEST(app_relay_test, dispatch_refills_the_list_and_ignores_empty_text) {
   CommandWindow channel;
   Recorder recorder;
