@@ -18,16 +18,6 @@ std::unique_ptr<Unit[]> Area(std::size_t units, Unit fill) {
   return area;
 }
 
-TEST(app_test, area_contract_numbers) {
-  EXPECT_EQ(kCommandAreaBytes, 8192u);
-  EXPECT_EQ(kCommandAreaUnits, 4096u);
-  EXPECT_EQ(kMaxCommandUnits, 4095u);
-  EXPECT_EQ(kCommandMessage, 0x0500u);
-  EXPECT_EQ(std::wstring(kCommandWindowName), L"MiniShellCommandWindow");
-  EXPECT_EQ(std::wstring(kCommandAreaName), L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
-  EXPECT_EQ(std::wstring(kCommandAreaSecurity), L"S:(ML;;NW;;;LW)");
-}
-
 TEST(app_test, read_area_table) {
   struct Case {
     std::size_t units;      // size of the area

@@ -77,12 +77,6 @@ TEST(app_test, is_link_table) {
   }
 }
 
-TEST(app_test, link_prefixes_in_order) {
-  const std::vector<std::wstring> want = {L"http://", L"ftp://", L"ed2k://", L"strovik://", L"magnet:?"};
-  ASSERT_EQ(sizeof(linkPrefixes) / sizeof(linkPrefixes[0]), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(linkPrefixes[i], want[i]);
-}
-
 struct ReadCase {
   std::vector<std::wstring> tokens;
   CommandList want;
