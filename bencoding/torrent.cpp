@@ -8,6 +8,7 @@
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace zv::encoding::bencoding {
@@ -58,6 +59,46 @@ bool info_of(std::string_view file, value_view& info) {
     return true;
 }
 
+// A quick filter before the exact look at a file entry: a name with a video extension
+// leaves that ".ext" in the raw bytes (in any letter case), so bytes without one name no video.
+bool may_name_video(std::string_view raw) {
+    for (std::size_t dot = raw.find('.'); dot != std::string_view::npos; dot = raw.find('.', dot + 1)) {
+        std::string_view list = video_extensions;
+        while (!list.empty()) {
+            const std::size_t end = list.find(';');
+            if (ascii_iequal(raw.substr(dot, end), list.substr(0, end))) return true;
+            list.remove_prefix(end + 1);
+        }
+    }
+    return false;
+}
+
+bool info_has_video(const value_view& info) {
+    value_view files;
+    if (info.find("files", files) && files.kind() == kind_list) {
+        bool found = false;
+        files.for_each_element([&found](const value_view& entry) {
+            if (!may_name_video(entry.raw())) return true;
+            value_view path, last;
+            // Entries without a usable path name no file: pass over them.
+            if (entry.find("path", path) && path.last_element(last) && names_video(last)) found = true;
+            return !found;
+        });
+        return found;
+    }
+    value_view name;
+    return info.find("name", name) && names_video(name);
+}
+
+std::string info_magnet_link(const value_view& info) {
+    // Only the bytes of a complete info dictionary name the swarm; anything less gets no link.
+    if (info.kind() != kind_dictionary) return std::string();
+    const std::string_view bytes = info.raw();
+    unsigned char digest[20] = {};
+    sha1_digest(bytes.data(), bytes.size(), digest);
+    return "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
+}
+
 std::wstring widen(const std::string& ascii) {
     std::wstring wide;
     utf8_to_wide(ascii.data(), ascii.size(), wide);
@@ -80,30 +121,12 @@ bool is_video_extension(std::string_view candidate) {
 
 bool torrent_bytes_have_video(std::string_view file) {
     value_view info;
-    if (!info_of(file, info)) return false;
-    value_view files;
-    if (info.find("files", files) && files.kind() == kind_list) {
-        bool found = false;
-        files.for_each_element([&found](const value_view& entry) {
-            value_view path, last;
-            // Entries without a usable path name no file: pass over them.
-            if (entry.find("path", path) && path.last_element(last) && names_video(last)) found = true;
-            return !found;
-        });
-        return found;
-    }
-    value_view name;
-    return info.find("name", name) && names_video(name);
+    return info_of(file, info) && info_has_video(info);
 }
 
 std::string torrent_bytes_magnet_link(std::string_view file) {
     value_view info;
-    // Only the bytes of a complete info dictionary name the swarm; anything less gets no link.
-    if (!info_of(file, info) || info.kind() != kind_dictionary) return std::string();
-    const std::string_view bytes = info.raw();
-    unsigned char digest[20] = {};
-    sha1_digest(bytes.data(), bytes.size(), digest);
-    return "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
+    return info_of(file, info) ? info_magnet_link(info) : std::string();
 }
 
 bool torrent_has_video(const std::wstring& path) {
@@ -123,8 +146,10 @@ torrent_facts torrent_inspect(const std::wstring& path) {
     torrent_facts facts;
     std::string file;
     if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return facts;
-    facts.has_video = is_torrent_path(path) && torrent_bytes_have_video(file);
-    facts.magnet_link = widen(torrent_bytes_magnet_link(file));
+    value_view info;
+    if (!info_of(file, info)) return facts;
+    facts.has_video = is_torrent_path(path) && info_has_video(info);
+    facts.magnet_link = widen(info_magnet_link(info));
     return facts;
 }
 
