@@ -35,7 +35,11 @@ std::wstring ReadCommandArea(const volatile Unit* area, std::size_t units) {
   return text;
 }
 
-// Writes text cut to what fits (at most kMaxCommandUnits) and its terminator. The first
+inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Writes text cut to what fits (at most kMaxCommandUnits, one less where the cut would
+// split a surrogate pair) and its terminator. The first
 // unit is written last, so a reader polling for "pending" never sees a half-written text.
 template <class Unit>
 void WriteCommandArea(volatile Unit* area, std::size_t units, const std::wstring& text) {
@@ -43,6 +47,8 @@ void WriteCommandArea(volatile Unit* area, std::size_t units, const std::wstring
   std::size_t n = text.size();
   if (n > units - 1) n = units - 1;
   if (n > kMaxCommandUnits) n = kMaxCommandUnits;
+  // Never cut between the two halves of a surrogate pair.
+  if (n > 0 && n < text.size() && IsHighSurrogate(text[n - 1]) && IsLowSurrogate(text[n])) --n;
   area[n] = 0;
   for (std::size_t i = 1; i < n; ++i) area[i] = static_cast<Unit>(text[i]);
   std::atomic_thread_fence(std::memory_order_release);

@@ -77,6 +77,34 @@ TEST(app_test, write_area_table) {
   }
 }
 
+TEST(app_test, write_area_never_splits_a_surrogate_pair) {
+  const wchar_t high = static_cast<wchar_t>(0xD83C), low = static_cast<wchar_t>(0xDFAC);
+  struct Case {
+    std::size_t pairAt;     // index of the high half in a text of 5000 'x'
+    std::size_t wantChars;
+  };
+  const Case cases[] = {
+      {4094, 4094},  // the pair would straddle the cut: both halves go
+      {4093, 4095},  // the pair ends exactly at the cut: kept whole
+      {4095, 4095},  // the pair starts past the cut
+      {0, 4095},
+  };
+  for (const auto& c : cases) {
+    std::wstring text(5000, L'x');
+    text[c.pairAt] = high;
+    text[c.pairAt + 1] = low;
+    auto area = Area(kCommandAreaUnits, 0x7777);
+    WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, text);
+    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), text.substr(0, c.wantChars)) << c.pairAt;
+  }
+  // A lone high half at the cut is no pair and is cut like any unit.
+  std::wstring lone(5000, L'x');
+  lone[4094] = high;
+  auto area = Area(kCommandAreaUnits, 0);
+  WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, lone);
+  EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits).size(), 4095u);
+}
+
 TEST(app_test, write_over_pending_text_replaces_it_whole) {
   auto area = Area(kCommandAreaUnits, 0);
   WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, std::wstring(3000, L'x'));
