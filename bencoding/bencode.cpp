@@ -179,7 +179,8 @@ private:
 // grouping, the standard number parser and plain digits and signs.
 bool replayable(const std::istream& is, const std::locale& loc) {
     if ((is.flags() & std::ios_base::basefield) != std::ios_base::dec) return false;
-    if (typeid(std::use_facet<std::num_get<char>>(loc)) != typeid(std::num_get<char>)) return false;
+    const auto& parser = std::use_facet<std::num_get<char>>(loc);
+    if (typeid(parser) != typeid(std::num_get<char>)) return false;
     const auto& punct = std::use_facet<std::numpunct<char>>(loc);
     const std::string grouping = punct.grouping();
     if (!grouping.empty() && static_cast<signed char>(grouping[0]) > 0 && grouping[0] != CHAR_MAX) return false;
