@@ -143,7 +143,7 @@ void CommandWindow::OnCommandMessage() {
     // Freed only now, so a waiting sender waits for the previous command to be carried
     // out. A sender that gave up waiting while the listeners ran has put its own text
     // there and posted again; that text is left for its message instead of wiped unseen.
-    if (ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
+    if (view && ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
   } while (handleAgain && view);
   handling = false;
 }
