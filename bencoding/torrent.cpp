@@ -19,15 +19,12 @@ constexpr int kind_string = 2;
 constexpr int kind_list = 3;
 constexpr int kind_dictionary = 4;
 
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool ascii_iequal(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
     return true;
 }
 
@@ -59,15 +56,36 @@ bool info_of(std::string_view file, value_view& info) {
     return true;
 }
 
+// video_extensions cut into its entries once, for the filter below.
+struct extension_table {
+    std::string_view entries[32];  // without their "."
+    std::size_t count = 0;
+    bool first_letter[256] = {};
+    extension_table() {
+        std::string_view list = video_extensions;
+        while (!list.empty() && count < 32) {
+            const std::size_t end = list.find(';');
+            const std::string_view entry = list.substr(1, end == std::string_view::npos ? end : end - 1);
+            entries[count++] = entry;
+            if (!entry.empty()) first_letter[static_cast<unsigned char>(entry[0])] = true;
+            if (end == std::string_view::npos) break;
+            list.remove_prefix(end + 1);
+        }
+    }
+};
+
 // A quick filter before the exact look at a file entry: a name with a video extension
 // leaves that ".ext" in the raw bytes (in any letter case), so bytes without one name no video.
 bool may_name_video(std::string_view raw) {
-    for (std::size_t dot = raw.find('.'); dot != std::string_view::npos; dot = raw.find('.', dot + 1)) {
-        std::string_view list = video_extensions;
-        while (!list.empty()) {
-            const std::size_t end = list.find(';');
-            if (ascii_iequal(raw.substr(dot, end), list.substr(0, end))) return true;
-            list.remove_prefix(end + 1);
+    static const extension_table table;
+    for (std::size_t i = 0; i + 1 < raw.size(); ++i) {
+        if (raw[i] != '.' || !table.first_letter[static_cast<unsigned char>(ascii_lower(raw[i + 1]))]) continue;
+        for (std::size_t e = 0; e < table.count; ++e) {
+            const std::string_view entry = table.entries[e];
+            if (entry.size() > raw.size() - i - 1) continue;
+            std::size_t k = 0;
+            while (k < entry.size() && ascii_lower(raw[i + 1 + k]) == entry[k]) ++k;
+            if (k == entry.size()) return true;
         }
     }
     return false;
