@@ -26,7 +26,10 @@ struct quiet_sink {
 
 template <class Sink>
 core::outcome run(const char* data, std::size_t pos, std::size_t end, Sink& sink) {
-    if (!data) data = "";  // only with an empty buffer
+    if (!data) {  // no buffer reads as an empty one
+        data = "";
+        pos = end = 0;
+    }
     core::memory_cursor cursor(data, pos, end);
     memory_source src(cursor, core::classic_space(), true);
     return core::read_value(src, sink);

@@ -6,11 +6,15 @@
 //   - a complete read writes a value that reads back to the same bytes (the normal form is
 //     stable), and the consumed bytes come back unchanged exactly when they were canonical;
 //   - find_root_entry and value views answer what the (possibly partial) var tree holds.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <locale>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -58,6 +62,62 @@ outcome read(std::string_view bytes, bool extracting) {
     r.state = is.rdstate();
     r.pos = static_cast<long long>(is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
     return r;
+}
+
+// Hands its bytes out a few at a time, so reads cross many buffer refills.
+class chunky_buf : public std::streambuf {
+public:
+    chunky_buf(std::string_view bytes, std::size_t chunk) : bytes_(bytes), chunk_(chunk) {}
+    long long position() const { return static_cast<long long>(next_ - static_cast<std::size_t>(egptr() - gptr())); }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (next_ >= bytes_.size()) return traits_type::eof();
+        const std::size_t n = std::min(chunk_, bytes_.size() - next_);
+        char* p = const_cast<char*>(bytes_.data() + next_);
+        setg(p, p, p + n);
+        next_ += n;
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t chunk_;
+    std::size_t next_ = 0;
+};
+
+// '_' is white space and ' ' is not.
+class underscore_space : public std::ctype<char> {
+public:
+    underscore_space() : std::ctype<char>(table()) {}
+
+private:
+    static const mask* table() {
+        static const mask* t = [] {
+            static mask m[table_size];
+            std::copy(classic_table(), classic_table() + table_size, m);
+            m[static_cast<unsigned char>(' ')] &= static_cast<mask>(~space);
+            m[static_cast<unsigned char>('_')] |= space;
+            return m;
+        }();
+        return t;
+    }
+};
+
+// operator>> and literal extraction agree on a stream prepared by `setup`.
+void check_settings(std::string_view input, const std::function<void(std::istream&)>& setup) {
+    std::istringstream a{std::string(input)}, b{std::string(input)};
+    setup(a);
+    setup(b);
+    var va, vb;
+    a >> va;
+    read_by_extraction(b, vb);
+    check(a.rdstate() == b.rdstate(), "same bits under other stream settings");
+    check(a.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in) ==
+              b.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in),
+          "same position under other stream settings");
+    check(encode(va) == encode(vb) && va.kind() == vb.kind(), "same value under other stream settings");
 }
 
 // Strict canonical form: no white space, signs only for negative integers, no leading zeros
@@ -179,6 +239,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(fast.pos == literal.pos, "same position as formatted extraction");
     check(written == encode(literal.value), "same value as formatted extraction");
     check(fast.value.kind() == literal.value.kind(), "same kind as formatted extraction");
+
+    // The same bytes arriving in small pieces read the same.
+    for (std::size_t chunk : {1, 3}) {
+        chunky_buf buf(input, chunk);
+        std::istream is(&buf);
+        var v;
+        is >> v;
+        check(is.rdstate() == fast.state && buf.position() == fast.pos && encode(v) == written,
+              "same read from a buffer refilled in pieces");
+    }
+    check_settings(input, [](std::istream& is) { is >> std::noskipws; });
+    check_settings(input, [](std::istream& is) {
+        static const std::locale underscore(std::locale::classic(), new underscore_space);
+        is.imbue(underscore);
+    });
 
     const bool complete = fast.state == std::ios_base::goodbit;
     span s;

@@ -81,6 +81,8 @@ TEST(scan_test, scan_value_outside_the_buffer) {
     EXPECT_FALSE(scan_value(text.data(), text.size(), 4, s));
     EXPECT_FALSE(scan_value(text.data(), text.size(), 3, s));
     EXPECT_FALSE(scan_value(nullptr, 0, 0, s));
+    EXPECT_FALSE(scan_value(nullptr, 5, 0, s));
+    EXPECT_FALSE(find_root_entry(nullptr, 5, "info", s));
     EXPECT_EQ(s.begin, 7u);  // untouched on failure
     EXPECT_TRUE(scan_value(text.data(), text.size(), 0, s));
     EXPECT_EQ(s.end, 3u);
