@@ -1,15 +1,11 @@
 #include "bencoding/torrent.h"
 
-#include "bencoding/bencode.h"
 #include "bencoding/file_read.h"
 #include "bencoding/hex.h"
 #include "bencoding/path.h"
 #include "bencoding/scan.h"
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
-
-#include <algorithm>
-#include <sstream>
 
 namespace zv::encoding::bencoding {
 
@@ -33,20 +29,21 @@ std::string_view from_last_dot(std::string_view text) {
     return dot == std::string_view::npos ? std::string_view() : text.substr(dot);
 }
 
+// Whether some entry ends in "e" (either case): see names_video.
+constexpr bool some_entry_ends_in_e(std::string_view list) {
+    for (std::size_t i = 1; i < list.size(); ++i)
+        if (list[i] == ';' && (list[i - 1] == 'e' || list[i - 1] == 'E')) return true;
+    return false;
+}
+static_assert(!some_entry_ends_in_e(video_extensions), "names_video relies on no entry ending in e");
+
 // A name is judged by the text the writer gives for it. For a string that is its length, ":"
-// and its bytes, so the part from the last "." is the name's own extension.
+// and its bytes, so the part from the last "." is the name's own extension. The text of an
+// integer, list or dictionary ends with its closing "e", and so would any candidate taken from
+// it; no entry ends that way, so such a name is never a video. Deciding this without reading
+// the value keeps a hostile name from costing a tree's worth of memory.
 bool names_video(const value_view& name) {
-    if (name.kind() == kind_string) return is_video_extension(from_last_dot(name.bytes()));
-    // Any "." in the written form of another kind comes from a string inside it, so without one
-    // in the raw bytes there is no candidate. Otherwise read just this value and write it.
-    const std::string_view raw = name.raw();
-    if (raw.find('.') == std::string_view::npos) return false;
-    std::istringstream in{std::string(raw)};
-    var value;
-    in >> value;
-    std::ostringstream out;
-    out << value;
-    return is_video_extension(from_last_dot(out.str()));
+    return name.kind() == kind_string && is_video_extension(from_last_dot(name.bytes()));
 }
 
 bool info_of(std::string_view file, value_view& info) {

@@ -152,10 +152,4 @@ TEST(torrent_test, sha1_byte_count_carries_into_high_half) {
     }
 }
 
-TEST(torrent_test, sha1_unknown_engine_falls_back) {
-    // Asking for an engine the processor lacks still gives correct digests.
-    EXPECT_EQ(digest_hex("abc", sha1_engine::sha_ni), "A9993E364706816ABA3E25717850C26C9CD0D89D");
-    EXPECT_TRUE(sha1_engine_available(sha1_engine::portable));
-}
-
 }  // namespace
