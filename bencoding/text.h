@@ -7,8 +7,10 @@
 
 namespace zv::encoding::bencoding {
 
-// Each ill-formed sequence (its longest valid-looking prefix) becomes one U+FFFD, as
-// Windows does. `out` is emptied for no data and left unchanged if memory runs out.
+// Ill-formed bytes become U+FFFD, as on Windows. The portable build gives one per maximal
+// ill-formed prefix (Unicode's recommended practice); for overlong and surrogate forms the
+// Windows conversion may give a different number of them. `out` is emptied for no data and
+// left unchanged if memory runs out.
 void utf8_to_wide(const char* data, std::size_t length, std::wstring& out);
 
 // Unpaired surrogates and values outside Unicode become U+FFFD.
