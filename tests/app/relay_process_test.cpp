@@ -15,18 +15,24 @@ namespace {
 
 constexpr DWORD kPeerTimeoutMs = 8000;
 
-std::wstring PeerPath() {
+std::wstring TestDir() {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring dir(path, n);
   dir.erase(dir.find_last_of(L"\\/") + 1);
-  return dir + L"relay_peer.exe";
+  return dir;
 }
+
+std::wstring PeerPath() { return TestDir() + L"relay_peer.exe"; }
+
+// The program itself, built beside the tests' folder.
+std::wstring ProgramPath() { return TestDir() + L"..\\..\\app\\kestrelpane.exe"; }
 
 class Peer {
  public:
-  explicit Peer(const std::wstring& args) {
-    std::wstring line = L"\"" + PeerPath() + L"\" " + args;
+  explicit Peer(const std::wstring& args) : Peer(PeerPath(), args) {}
+  Peer(const std::wstring& exe, const std::wstring& args) {
+    std::wstring line = L"\"" + exe + L"\" " + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
@@ -247,6 +253,23 @@ TEST_F(relay_process, unterminated_area_from_a_hostile_process_is_read_safely) {
   // One token of 4095 'A's with no ':' is a key of its own.
   EXPECT_EQ(lists[0], (Entries{{std::wstring(kMaxCommandUnits, L'A'), L""}}));
   EXPECT_EQ(lists[1], (Entries{{L"operation", L"bringwindowtotop"}, {L"title", L"after"}}));
+}
+
+TEST_F(relay_process, the_program_started_again_relays_and_ends_with_exit_code_0) {
+  ResultFile out;
+  Peer first(FirstArgs(out, 1));
+  ASSERT_NE(StartFirst(first), nullptr);
+  Peer program(ProgramPath(), L"-url:http://h/y magnet:?xt=urn:btih:00 -title:Again");
+  ASSERT_TRUE(program.started);
+  EXPECT_EQ(program.Wait(), 0);
+  EXPECT_EQ(first.Wait(), 0);
+  const auto lists = out.Lists();
+  ASSERT_EQ(lists.size(), 1u);
+  // The bare link and the url token share the key; the later token wins.
+  EXPECT_EQ(lists[0], (Entries{{L"operation", L"bringwindowtotop"}, {L"title", L"Again"},
+                               {L"url", L"magnet:?xt=urn:btih:00"}}));
+  EXPECT_EQ(FindWindowW(kCommandWindowName, kCommandWindowName), nullptr)
+      << "only the running instance's window existed, and it has gone with it";
 }
 
 }  // namespace
