@@ -6,6 +6,7 @@
 #include <climits>
 #include <istream>
 #include <locale>
+#include <memory>
 #include <new>
 #include <ostream>
 #include <streambuf>
@@ -109,8 +110,9 @@ private:
     std::istream& is_;
 };
 
-// Builds the var tree. Containers still open when a read fails are dropped, except the
-// root, which keeps what was completed inside it.
+// Builds the var tree in place: a container is entered into its parent when it opens and
+// filled there. When a read fails, the root keeps what was completed inside it and the
+// unfinished container below it is taken out again.
 class var_builder {
 public:
     explicit var_builder(var& root) : root_(root) {}
@@ -119,59 +121,82 @@ public:
         if (depth == 0) root_ = std::int64_t{0};
     }
     bool integer(std::int64_t x, std::size_t, std::size_t, std::size_t) {
-        var v;
-        v = x;
-        attach(std::move(v));
+        if (var* target = slot(nullptr, frames_.size())) *target = x;
         return true;
     }
     bool string(std::string& bytes, std::size_t, std::size_t, std::size_t) {
-        var v;
-        v = std::move(bytes);
-        attach(std::move(v));
+        if (var* target = slot(nullptr, frames_.size())) *target = std::move(bytes);
         return true;
     }
     bool open(int kind, std::size_t, std::size_t) {
-        frames_.emplace_back();
+        frames_.emplace_back();  // first, so a failed allocation leaves nothing placed
+        frame& f = frames_.back();
+        var* target = slot(&f, frames_.size() - 1);
         if (kind == core::list_kind)
-            frames_.back().value.as_list();
+            target->as_list();
         else
-            frames_.back().value.as_dict();
+            target->as_dict();
+        f.target = target;
         return true;
     }
     bool key(std::string& bytes, std::size_t) {
-        frames_.back().key = std::move(bytes);
+        key_ = std::move(bytes);
         return true;
     }
     bool close(std::size_t, std::size_t) {
-        var done(std::move(frames_.back().value));
         frames_.pop_back();
-        attach(std::move(done));
         return true;
     }
     void fail(std::size_t) {
-        if (!frames_.empty()) root_ = std::move(frames_.front().value);
+        // Taking the root's unfinished child out takes everything below it along.
+        if (frames_.size() > 1) {
+            const frame& child = frames_[1];
+            var& root = *frames_[0].target;
+            if (child.how == link::element)
+                root.as_list().pop_back();
+            else if (child.how == link::entry)
+                root.as_dict().erase(child.entry);
+        }
         frames_.clear();
     }
 
 private:
+    enum class link { root, element, entry, scratch };
     struct frame {
-        var value;
-        std::string key;
+        var* target = nullptr;
+        link how = link::root;
+        var::dict_type::iterator entry;
+        std::unique_ptr<var> scratch;  // the value of a repeated key: read, then dropped
     };
 
-    void attach(var&& v) {
-        if (frames_.empty()) {
-            root_ = std::move(v);
-            return;
+    // Where the next value at `depth` goes: the root, a new last element, the entry for the
+    // pending key, or nowhere (null) for a scalar under a key that is already taken. A
+    // container under a taken key is built in a scratch value owned by its frame `f`, which
+    // also records how the container was placed.
+    var* slot(frame* f, std::size_t depth) {
+        if (depth == 0) return &root_;
+        var& parent = *frames_[depth - 1].target;
+        if (parent.kind() == var::list) {
+            var* element = &parent.as_list().emplace_back();
+            if (f) f->how = link::element;
+            return element;
         }
-        frame& parent = frames_.back();
-        if (parent.value.kind() == var::list)
-            parent.value.as_list().push_back(std::move(v));
-        else  // the first of equal keys stays
-            parent.value.as_dict().try_emplace(std::move(parent.key), std::move(v));
+        auto [it, inserted] = parent.as_dict().try_emplace(std::move(key_));
+        if (inserted) {
+            if (f) {
+                f->how = link::entry;
+                f->entry = it;
+            }
+            return &it->second;
+        }
+        if (!f) return nullptr;  // the earlier value of this key stays
+        f->scratch = std::make_unique<var>();
+        f->how = link::scratch;
+        return f->scratch.get();
     }
 
     var& root_;
+    std::string key_;
     std::vector<frame> frames_;
 };
 

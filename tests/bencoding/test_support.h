@@ -160,6 +160,11 @@ inline const std::vector<read_row>& read_rows() {
         {"d0:i1ee", "d0:i1ee", var::dictionary, good, 7},
         {"d1:ad1:bi1e1:ci2x", "de", var::dictionary, fail, 17},
         {"d", "de", var::dictionary, eof_fail, 1},
+        // unfinished containers below the root are taken out again, repeated keys dropped
+        {"d1:ai1e1:ad1:bi1e", "d1:ai1ee", var::dictionary, eof_fail, 17},
+        {"d1:ai1e1:ad1:bi1ee1:bi2ee", "d1:ai1e1:bi2ee", var::dictionary, good, 25},
+        {"ld1:ai1eeli1e", "ld1:ai1eee", var::list, eof_fail, 13},
+        {"d1:ad1:bl", "de", var::dictionary, eof_fail, 9},
         // nothing readable
         {"", "", var::none, eof_fail, 0},
         {" \t\n\v\f\r", "", var::none, eof_fail, 6},
