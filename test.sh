@@ -40,7 +40,7 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
     export DISPLAY=":$num"
   fi
   mkdir -p "$WINEPREFIX"
-  wineserver -p
+  wineserver -p >/dev/null 2>&1
   cmake/wine-run cmd /c exit 0          # makes the prefix on first use
   ctest --preset windows || status=1
 fi
