@@ -202,6 +202,22 @@ private:
 constexpr int list_kind = 3;
 constexpr int dictionary_kind = 4;
 
+// A string value or a dictionary key: puts back the first character taken, then the
+// length, ":" and that many raw bytes. False when the read failed.
+template <class Source>
+bool read_counted(Source& src, char first, typename Source::bytes_type& bytes) {
+    src.putback(first);
+    std::int32_t length = 0;
+    if (!src.get_int32(length)) return false;
+    const int c = src.get_char();
+    if (c < 0) return false;
+    if (c != ':' || length < 0) {
+        src.set_fail();
+        return false;
+    }
+    return src.read(length, bytes);
+}
+
 // Reads one value the way the recursive reader does, with an explicit stack.
 //
 // Source: good(), failed(), set_fail(), pos(), get_char(), putback(c), get_int32(n),
@@ -222,7 +238,6 @@ outcome read_value(Source& src, Sink& sink) {
     std::size_t depth = 0;
     typename Source::bytes_type bytes{};
     std::size_t begin = 0;
-    std::int32_t length = 0;
     int c = 0;
 
 value:
@@ -233,15 +248,7 @@ value:
     if (c < 0) goto failed;
     begin = src.pos() - 1;
     if (c >= '0' && c <= '9') {
-        src.putback(static_cast<char>(c));
-        if (!src.get_int32(length)) goto failed;
-        c = src.get_char();
-        if (c < 0) goto failed;
-        if (c != ':' || length < 0) {
-            src.set_fail();
-            goto failed;
-        }
-        if (!src.read(length, bytes)) goto failed;
+        if (!read_counted(src, static_cast<char>(c), bytes)) goto failed;
         if (!sink.string(bytes, depth, begin, src.pos())) return outcome::stopped;
         goto value_done;
     }
@@ -291,16 +298,8 @@ dict_next:
     c = src.get_char();
     if (c < 0) goto failed;
     if (c == 'e') goto close;
-    src.putback(static_cast<char>(c));
     // A key's length is extracted without looking for a digit first, so "+1:a" is a key.
-    if (!src.get_int32(length)) goto failed;
-    c = src.get_char();
-    if (c < 0) goto failed;
-    if (c != ':' || length < 0) {
-        src.set_fail();
-        goto failed;
-    }
-    if (!src.read(length, bytes)) goto failed;
+    if (!read_counted(src, static_cast<char>(c), bytes)) goto failed;
     if (!sink.key(bytes, depth - 1)) return outcome::stopped;
     goto value;
 
