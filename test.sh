@@ -17,6 +17,13 @@ if [ "$which" = all ] || [ "$which" = host ]; then
   cmake --preset host >/dev/null
   cmake --build --preset host -j "$jobs"
   ctest --preset host || status=1
+
+  # The fuzzer must keep building and finding nothing: a short run from the seed corpus.
+  CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKP_BUILD_TESTS=OFF >/dev/null
+  cmake --build build/fuzz --target bencode_fuzz
+  mkdir -p build/fuzz/corpus
+  build/fuzz/fuzz/bencode_fuzz -dict=fuzz/bencode.dict -max_total_time="${KP_FUZZ_SECONDS:-30}" \
+    -print_final_stats=1 -artifact_prefix=build/fuzz/ build/fuzz/corpus fuzz/corpus/bencode 2>&1 | tail -n 12 || status=1
 fi
 
 if [ "$which" = all ] || [ "$which" = windows ]; then
