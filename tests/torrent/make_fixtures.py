@@ -1,11 +1,12 @@
 #!/usr/bin/python3
-# Makes the torrent fixtures and manifest.tsv, the expected results the tests read.
-# Run with Debian's /usr/bin/python3 (python3-libtorrent), mktorrent and transmission-create.
+# Makes the torrent fixtures and manifest.tsv, the expected results the tests read, with
+# Debian's /usr/bin/python3 (python3-libtorrent), mktorrent and transmission-create.
 #
-# Expected info-hashes come from tools that are not ours: libtorrent for torrents that
-# real creators made, and hashlib over the raw info bytes for the hand-made ones.
-# Manifest columns: file, has_video (1/0), v1 info-hash in upper-case hex or "-",
-# info begin and end byte offsets (-1 when the file has no complete info dictionary).
+# Expected info-hashes come from tools that are not ours: libtorrent for torrents that real
+# creators made, and hashlib over the raw info bytes for the hand-made ones.
+# Manifest columns: file, has_video (1/0), v1 info-hash in upper-case hex or "-", info
+# begin and end byte offsets (-1 when the file has no complete info dictionary).
+# An argument names another output folder, to compare a fresh run with the committed one.
 import hashlib
 import os
 import shutil
@@ -15,8 +16,7 @@ import tempfile
 
 import libtorrent as lt
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "fixtures")
+OUT = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
 TRACKER = "http://tracker.invalid/announce"
 VIDEO = ".rmvb;.rm;.wmv;.mp4;.avi;.mkv;.ts;.asf;.mpg;.mov;.3gp;.mpeg;.m4v;.vob;.flv;.xv;".split(";")[:-1]
 
@@ -24,16 +24,7 @@ manifest = []
 
 
 def is_video_name(name):
-    dot = name.rfind(".")
-    return dot >= 0 and name[dot:].lower() in VIDEO
-
-
-def make_tree(root, files):
-    for rel, size in files:
-        path = os.path.join(root, rel)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(bytes((i * 7 + len(rel)) & 0xFF for i in range(size)))
+    return "." in name and name[name.rfind("."):].lower() in VIDEO
 
 
 def record_by_libtorrent(name):
@@ -42,11 +33,8 @@ def record_by_libtorrent(name):
     info = lt.torrent_info(path)
     v1 = str(info.info_hashes().v1).upper()
     fs = info.files()
-    video = any(
-        is_video_name(os.path.basename(fs.file_path(i)))
-        for i in range(fs.num_files())
-        if not fs.file_flags(i) & lt.file_storage.flag_pad_file
-    )
+    video = any(is_video_name(os.path.basename(fs.file_path(i)))
+                for i in range(fs.num_files()) if not fs.file_flags(i) & lt.file_storage.flag_pad_file)
     data = open(path, "rb").read()
     section = info.info_section()
     begin = data.find(section)
@@ -58,122 +46,106 @@ def record_by_libtorrent(name):
     manifest.append((name, int(video), v1, begin, begin + len(section)))
 
 
-def with_content(files, single):
+def created(tool, name, files, single=False, hybrid=False):
+    """`files` written to a scratch folder and made into a torrent by `tool`."""
     tmp = tempfile.mkdtemp()
-    make_tree(tmp, files)
-    target = os.path.join(tmp, files[0][0]) if single else os.path.join(tmp, files[0][0].split("/")[0])
-    return tmp, target
-
-
-def mktorrent(name, files, single=False):
-    tmp, target = with_content(files, single)
-    subprocess.run(["mktorrent", "-d", "-l", "15", "-a", TRACKER,
-                    "-o", os.path.join(OUT, name), target], check=True, stdout=subprocess.DEVNULL)
-    shutil.rmtree(tmp)
-    record_by_libtorrent(name)
-
-
-def transmission(name, files, single=False):
-    tmp, target = with_content(files, single)
-    subprocess.run(["transmission-create", "-s", "16", "-t", TRACKER, "-o", os.path.join(OUT, name), target],
-                   check=True, stdout=subprocess.DEVNULL)
-    shutil.rmtree(tmp)
-    record_by_libtorrent(name)
-
-
-def libtorrent(name, files, single=False, hybrid=False):
-    tmp, target = with_content(files, single)
-    fs = lt.file_storage()
-    lt.add_files(fs, target)
-    flags = 0 if hybrid else lt.create_torrent.v1_only
-    ct = lt.create_torrent(fs, 16384, flags=flags)
-    ct.add_tracker(TRACKER)
-    ct.set_creator("fixture script")
-    lt.set_piece_hashes(ct, os.path.dirname(target))
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(lt.bencode(ct.generate()))
+    for rel, size in files:
+        path = os.path.join(tmp, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(bytes((i * 7 + len(rel)) & 0xFF for i in range(size)))
+    target = os.path.join(tmp, files[0][0] if single else files[0][0].split("/")[0])
+    out = os.path.join(OUT, name)
+    if tool == "mktorrent":
+        subprocess.run(["mktorrent", "-d", "-l", "15", "-a", TRACKER, "-o", out, target],
+                       check=True, stdout=subprocess.DEVNULL)
+    elif tool == "transmission":
+        subprocess.run(["transmission-create", "-s", "16", "-t", TRACKER, "-o", out, target],
+                       check=True, stdout=subprocess.DEVNULL)
+    else:
+        fs = lt.file_storage()
+        lt.add_files(fs, target)
+        ct = lt.create_torrent(fs, 16384, flags=0 if hybrid else lt.create_torrent.v1_only)
+        ct.add_tracker(TRACKER)
+        ct.set_creator("fixture script")
+        lt.set_piece_hashes(ct, os.path.dirname(target))
+        with open(out, "wb") as f:
+            f.write(lt.bencode(ct.generate()))
     shutil.rmtree(tmp)
     record_by_libtorrent(name)
 
 
 def handmade(name, before, info, after, video):
     """A file written byte by byte; the info slice is known by construction."""
-    data = before + info + after
     with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
-    if info:
-        # White space the reader skips before the value is not part of it.
-        lead = len(info) - len(info.lstrip(b" \t\n\r\f\v"))
-        begin = len(before) + lead
-        digest = hashlib.sha1(info[lead:]).hexdigest().upper()
-        manifest.append((name, int(video), digest, begin, len(before) + len(info)))
-    else:
-        manifest.append((name, int(video), "-", -1, -1))
+        f.write(before + info + after)
+    if not info:
+        manifest.append((name, 0, "-", -1, -1))
+        return
+    # White space the reader skips before the value is not part of it.
+    lead = len(info) - len(info.lstrip(b" \t\n\r\f\v"))
+    digest = hashlib.sha1(info[lead:]).hexdigest().upper()
+    manifest.append((name, int(video), digest, len(before) + lead, len(before) + len(info)))
 
 
 def main():
-    if os.path.isdir(OUT):
-        shutil.rmtree(OUT)
+    shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(OUT)
-
-    mktorrent("mktorrent_single.torrent", [("film.mkv", 3000)], single=True)
-    mktorrent("mktorrent_multi.torrent",
-              [("show/readme.txt", 10), ("show/extras/notes.txt", 20), ("show/season 1/clip.AVI", 40000)])
-    mktorrent("mktorrent_no_video.torrent", [("docs/a.txt", 10), ("docs/b.nfo", 10), ("docs/clip.mp", 10)])
-    transmission("transmission_single.torrent", [("movie.mp4", 5000)], single=True)
-    transmission("transmission_multi.torrent",
-                 [("pack/cover.jpg", 100), ("pack/cd1/track.flac", 300), ("pack/video/trailer.m4v", 20000)])
-    libtorrent("libtorrent_single.torrent", [("episode.ts", 100)], single=True)
-    libtorrent("libtorrent_non_ascii.torrent",
-               [("电影合集/说明.txt", 10), ("电影合集/第一部/影片.MKV", 50), ("电影合集/españa/vídeo.mpeg", 30)])
-    libtorrent("libtorrent_hybrid.torrent",
-               [("hybrid/a.bin", 20000), ("hybrid/b/clip.webm", 17000), ("hybrid/c/z.flv", 100)], hybrid=True)
-    libtorrent("libtorrent_hybrid_single.torrent", [("film.vob", 40000)], single=True, hybrid=True)
-    libtorrent("libtorrent_hybrid_no_video.torrent", [("set/x.iso", 20000), ("set/y.txt", 10)], hybrid=True)
+    created("mktorrent", "mktorrent_single.torrent", [("film.mkv", 3000)], single=True)
+    created("mktorrent", "mktorrent_multi.torrent",
+            [("show/readme.txt", 10), ("show/extras/notes.txt", 20), ("show/season 1/clip.AVI", 40000)])
+    created("mktorrent", "mktorrent_no_video.torrent", [("docs/a.txt", 10), ("docs/b.nfo", 10), ("docs/clip.mp", 10)])
+    created("transmission", "transmission_single.torrent", [("movie.mp4", 5000)], single=True)
+    created("transmission", "transmission_multi.torrent",
+            [("pack/cover.jpg", 100), ("pack/cd1/track.flac", 300), ("pack/video/trailer.m4v", 20000)])
+    created("libtorrent", "libtorrent_single.torrent", [("episode.ts", 100)], single=True)
+    created("libtorrent", "libtorrent_non_ascii.torrent",
+            [("电影合集/说明.txt", 10), ("电影合集/第一部/影片.MKV", 50), ("电影合集/españa/vídeo.mpeg", 30)])
+    created("libtorrent", "libtorrent_hybrid.torrent",
+            [("hybrid/a.bin", 20000), ("hybrid/b/clip.webm", 17000), ("hybrid/c/z.flv", 100)], hybrid=True)
+    created("libtorrent", "libtorrent_hybrid_single.torrent", [("film.vob", 40000)], single=True, hybrid=True)
+    created("libtorrent", "libtorrent_hybrid_no_video.torrent", [("set/x.iso", 20000), ("set/y.txt", 10)], hybrid=True)
     # A non-ASCII file name for the torrent itself: opened by wide path.
     shutil.copyfile(os.path.join(OUT, "libtorrent_single.torrent"), os.path.join(OUT, "фильм 电影.torrent"))
     record_by_libtorrent("фильм 电影.torrent")
 
-    pieces = b"6:pieces20:" + bytes(range(20))
-    # Keys out of order, at the root and inside info.
-    handmade("hand_unsorted.torrent", b"d4:info",
-             b"d4:name8:film.mkv6:lengthi5e" + pieces + b"12:piece lengthi16384ee", b"8:announce3:urle", True)
-    # Two info entries: the first one is the torrent's.
-    handmade("hand_duplicate_info.torrent", b"d4:info",
-             b"d6:lengthi5e4:name8:film.mkv12:piece lengthi16384e" + pieces + b"e",
-             b"4:infod6:lengthi5e4:name9:notes.txt12:piece lengthi16384e" + pieces + b"ee", True)
-    # Two names: the first is the one that counts.
-    handmade("hand_duplicate_name.torrent", b"d4:info",
-             b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv12:piece lengthi16384e" + pieces + b"e", b"e", False)
-    handmade("hand_leading_zeros.torrent", b"d8:announce3:url4:info",
-             b"d6:lengthi005e4:name08:film.avi12:piece lengthi+016384e" + pieces + b"e", b"e", True)
-    handmade("hand_white_space.torrent", b"\n d 4:info",
-             b" \td 4 :name 8:film.wmv 6:length i 5 e 12:piece length\ni16384 e" + pieces + b" e", b"\r\ne", True)
-    handmade("hand_plus_key.torrent", b"d4:info", b"d+4:name8:film.mkv" + pieces + b"e", b"e", True)
-    handmade("hand_cut_after_info.torrent", b"d4:info", b"d4:name9:clip.MPEG" + pieces + b"e", b"8:announce5:ab", True)
-    handmade("hand_cut_in_info.torrent", b"d8:announce3:url4:info", b"", b"d4:name8:film.mkv6:lengt", False)
-    handmade("hand_no_info.torrent", b"", b"", b"d8:announce3:url7:comment8:film.mkve", False)
-    handmade("hand_info_string.torrent", b"", b"", b"d4:info8:film.mkve", False)
-    handmade("hand_info_list.torrent", b"", b"", b"d4:infol4:name8:film.mkvee", False)
-    handmade("hand_root_list.torrent", b"", b"", b"l4:infod4:name8:film.mkvee", False)
-    handmade("hand_not_bencode.torrent", b"", b"", b"<html>film.mkv</html>", False)
-    handmade("hand_empty.torrent", b"", b"", b"", False)
+    p = b"6:pieces20:" + bytes(range(20))
     unusable = (b"d6:lengthi1ee"                    # no path
                 b"d6:lengthi1e4:path8:clip.avie"    # path not a list
                 b"d6:lengthi1e4:pathlee"            # empty path
                 b"i42e"                             # entry not a dictionary
                 b"d6:lengthi1e4:pathll5:x.mkveee"   # last element a list
                 b"d6:lengthi1e4:pathli7eee")        # last element an integer
-    handmade("hand_unusable_paths.torrent", b"d4:info",
-             b"d5:filesl" + unusable + b"e4:name3:set" + pieces + b"e", b"e", False)
-    handmade("hand_unusable_then_video.torrent", b"d4:info",
-             b"d5:filesl" + unusable + b"d6:lengthi1e4:pathl1:x8:film.avieee4:name3:set" + pieces + b"e",
-             b"e", True)
-    handmade("hand_files_not_list.torrent", b"d4:info", b"d5:files4:oops4:name8:film.mkv" + pieces + b"e", b"e", True)
-    handmade("hand_empty_files.torrent", b"d4:info", b"d5:filesle4:name8:film.mkv" + pieces + b"e", b"e", False)
-    handmade("hand_first_entry_video.torrent", b"d4:info",
-             b"d5:filesld6:lengthi1e4:pathl1:x8:film.aviee"
-             b"d6:lengthi1e4:pathl9:notes.txteee4:name1:x" + pieces + b"e", b"e", True)
+    for name, before, info, after, video in [
+        # Keys out of order, at the root and inside info.
+        ("unsorted", b"d4:info", b"d4:name8:film.mkv6:lengthi5e" + p + b"12:piece lengthi16384ee", b"8:announce3:urle", 1),
+        # Two info entries, two names: the first one counts.
+        ("duplicate_info", b"d4:info", b"d6:lengthi5e4:name8:film.mkv12:piece lengthi16384e" + p + b"e",
+         b"4:infod6:lengthi5e4:name9:notes.txt12:piece lengthi16384e" + p + b"ee", 1),
+        ("duplicate_name", b"d4:info",
+         b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv12:piece lengthi16384e" + p + b"e", b"e", 0),
+        ("leading_zeros", b"d8:announce3:url4:info",
+         b"d6:lengthi005e4:name08:film.avi12:piece lengthi+016384e" + p + b"e", b"e", 1),
+        ("white_space", b"\n d 4:info",
+         b" \td 4 :name 8:film.wmv 6:length i 5 e 12:piece length\ni16384 e" + p + b" e", b"\r\ne", 1),
+        ("plus_key", b"d4:info", b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("cut_after_info", b"d4:info", b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
+        ("cut_in_info", b"d8:announce3:url4:info", b"", b"d4:name8:film.mkv6:lengt", 0),
+        ("no_info", b"", b"", b"d8:announce3:url7:comment8:film.mkve", 0),
+        ("info_string", b"", b"", b"d4:info8:film.mkve", 0),
+        ("info_list", b"", b"", b"d4:infol4:name8:film.mkvee", 0),
+        ("root_list", b"", b"", b"l4:infod4:name8:film.mkvee", 0),
+        ("not_bencode", b"", b"", b"<html>film.mkv</html>", 0),
+        ("empty", b"", b"", b"", 0),
+        ("unusable_paths", b"d4:info", b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
+        ("unusable_then_video", b"d4:info",
+         b"d5:filesl" + unusable + b"d6:lengthi1e4:pathl1:x8:film.avieee4:name3:set" + p + b"e", b"e", 1),
+        ("files_not_list", b"d4:info", b"d5:files4:oops4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("empty_files", b"d4:info", b"d5:filesle4:name8:film.mkv" + p + b"e", b"e", 0),
+        ("first_entry_video", b"d4:info",
+         b"d5:filesld6:lengthi1e4:pathl1:x8:film.avieed6:lengthi1e4:pathl9:notes.txteee4:name1:x" + p + b"e", b"e", 1),
+    ]:
+        handmade("hand_" + name + ".torrent", before, info, after, video)
 
     with open(os.path.join(OUT, "manifest.tsv"), "w", encoding="utf-8", newline="\n") as f:
         for row in manifest:
