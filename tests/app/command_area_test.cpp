@@ -19,101 +19,68 @@ std::unique_ptr<Unit[]> Area(std::size_t units, Unit fill) {
 }
 
 TEST(app_test, read_area_table) {
-  struct Case {
-    std::size_t units;      // size of the area
-    std::size_t zeroAt;     // index of the first 0, or units for none
-    std::size_t wantChars;  // length of the text read
-  };
-  const Case cases[] = {
-      {4096, 0, 0},        // free
-      {4096, 1, 1},
-      {4096, 4094, 4094},
-      {4096, 4095, 4095},  // longest terminated text
+  const struct {
+    std::size_t units, zeroAt, want;  // area size, first 0 (units for none), length read
+  } rows[] = {
+      {4096, 0, 0},        {4096, 4095, 4095},  // free; the longest terminated text
       {4096, 4096, 4095},  // unterminated: cut, nothing past the view
       {8192, 8192, 4095},  // a bigger area is still read no further than the contract
-      {10, 10, 10},        // a smaller area is never overrun
-      {1, 1, 1},
-      {0, 0, 0},
+      {10, 10, 10},        {0, 0, 0},  // a smaller area is never overrun
   };
-  for (const auto& c : cases) {
-    auto area = Area(c.units == 0 ? 1 : c.units, 'A');
-    if (c.zeroAt < c.units) area[c.zeroAt] = 0;
-    const std::wstring text = ReadCommandArea<Unit>(area.get(), c.units);
-    EXPECT_EQ(text.size(), c.wantChars) << c.units << " units, 0 at " << c.zeroAt;
-    EXPECT_EQ(text.find_first_not_of(L'A'), std::wstring::npos);
+  const Unit high = 0xFFFF;  // must come back as the same unit, not sign-extended
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.units << " units, 0 at " << r.zeroAt);
+    auto area = Area(r.units == 0 ? 1 : r.units, high);
+    if (r.zeroAt < r.units) area[r.zeroAt] = 0;
+    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), r.units), std::wstring(r.want, static_cast<wchar_t>(high)));
   }
   EXPECT_TRUE(ReadCommandArea<Unit>(nullptr, 4096).empty());
 }
 
-TEST(app_test, read_area_stops_at_first_zero_and_keeps_high_units) {
-  auto area = Area(kCommandAreaUnits, 0);
-  const Unit text[] = {'-', 'u', 0x4E91, 0xFFFF, 0, 'x', 'y'};
-  for (std::size_t i = 0; i < sizeof(text) / sizeof(text[0]); ++i) area[i] = text[i];
-  EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), std::wstring(L"-u\u4E91\uFFFF"));
-}
-
 TEST(app_test, write_area_table) {
-  struct Case {
-    std::size_t textChars;
-    std::size_t units;
-    std::size_t wantChars;
+  const struct {
+    std::size_t textChars, units, want;
+  } rows[] = {
+      {1, 4096, 1},    {4095, 4096, 4095}, {4096, 4096, 4095},
+      {9000, 8192, 4095},  // never more than the contract's text
+      {5, 3, 2},       {5, 1, 0},
   };
-  const Case cases[] = {
-      {1, 4096, 1},   {4094, 4096, 4094}, {4095, 4096, 4095}, {4096, 4096, 4095},
-      {9000, 4096, 4095}, {9000, 8192, 4095},  // never more than the contract's text
-      {5, 3, 2},      {5, 1, 0},
-  };
-  for (const auto& c : cases) {
-    auto area = Area(c.units, 0x7777);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.textChars << " into " << r.units);
+    auto area = Area(r.units, 0x7777);  // stands for an older, longer text
     std::wstring text;
-    for (std::size_t i = 0; i < c.textChars; ++i) text.push_back(static_cast<wchar_t>(L'a' + i % 26));
-    WriteCommandArea<Unit>(area.get(), c.units, text);
-    EXPECT_EQ(area[c.wantChars], 0) << c.textChars << " into " << c.units;
-    const std::wstring back = ReadCommandArea<Unit>(area.get(), c.units);
-    EXPECT_EQ(back, text.substr(0, c.wantChars)) << c.textChars << " into " << c.units;
-    if (c.wantChars + 1 < c.units) {
-      EXPECT_EQ(area[c.wantChars + 1], 0x7777) << "wrote past the terminator";
+    for (std::size_t i = 0; i < r.textChars; ++i) text.push_back(static_cast<wchar_t>(L'a' + i % 26));
+    WriteCommandArea<Unit>(area.get(), r.units, text);
+    EXPECT_EQ(area[r.want], 0);
+    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), r.units), text.substr(0, r.want));
+    EXPECT_EQ(CommandAreaPending<Unit>(area.get()), r.want > 0);
+    if (r.want + 1 < r.units) {
+      EXPECT_EQ(area[r.want + 1], 0x7777) << "wrote past the terminator";
     }
   }
 }
 
 TEST(app_test, write_area_never_splits_a_surrogate_pair) {
-  const wchar_t high = static_cast<wchar_t>(0xD83C), low = static_cast<wchar_t>(0xDFAC);
-  struct Case {
-    std::size_t pairAt;     // index of the high half in a text of 5000 'x'
-    std::size_t wantChars;
+  const struct {
+    const char* label;
+    std::size_t highAt;  // in a text of 5000 'x'
+    bool pair;           // a low half follows
+    std::size_t want;
+  } rows[] = {
+      {"pair straddles the cut: both halves go", 4094, true, 4094},
+      {"pair ends at the cut", 4093, true, 4095},
+      {"pair starts past the cut", 4095, true, 4095},
+      {"lone high half is cut like any unit", 4094, false, 4095},
   };
-  const Case cases[] = {
-      {4094, 4094},  // the pair would straddle the cut: both halves go
-      {4093, 4095},  // the pair ends exactly at the cut: kept whole
-      {4095, 4095},  // the pair starts past the cut
-      {0, 4095},
-  };
-  for (const auto& c : cases) {
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.label);
     std::wstring text(5000, L'x');
-    text[c.pairAt] = high;
-    text[c.pairAt + 1] = low;
+    text[r.highAt] = static_cast<wchar_t>(0xD83C);
+    if (r.pair) text[r.highAt + 1] = static_cast<wchar_t>(0xDFAC);
     auto area = Area(kCommandAreaUnits, 0x7777);
     WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, text);
-    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), text.substr(0, c.wantChars)) << c.pairAt;
+    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), text.substr(0, r.want));
   }
-  // A lone high half at the cut is no pair and is cut like any unit.
-  std::wstring lone(5000, L'x');
-  lone[4094] = high;
-  auto area = Area(kCommandAreaUnits, 0);
-  WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, lone);
-  EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits).size(), 4095u);
-}
-
-TEST(app_test, write_over_pending_text_replaces_it_whole) {
-  auto area = Area(kCommandAreaUnits, 0);
-  WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, std::wstring(3000, L'x'));
-  EXPECT_TRUE(CommandAreaPending<Unit>(area.get()));
-  WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, L"-url:b");
-  EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), L"-url:b");
-  area[0] = 0;
-  EXPECT_FALSE(CommandAreaPending<Unit>(area.get()));
-  EXPECT_FALSE(CommandAreaPending<Unit>(nullptr));
 }
 
 }  // namespace

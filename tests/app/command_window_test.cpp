@@ -1,5 +1,5 @@
-// The command window within one process: the hidden window's class and styles, the
-// shared area's creation and security, Send's cut, and Dispatch's hand-out to listeners.
+// The command window within one process: the hidden window, the shared area's creation
+// and security, Send's cut, and the hand-out to listeners.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/command_window.h"
+#include "relay_test_util.h"
 
 namespace {
 
@@ -27,41 +28,21 @@ class Recorder : public CommandListener {
   void (*onCall)() = nullptr;
 };
 
-// Runs the thread's messages until a listener has been called `count` times or 2 s pass.
+// Runs the thread's messages until the recorder has `count` lists or 2 s pass.
 void Pump(const Recorder& recorder, std::size_t count) {
   const ULONGLONG deadline = GetTickCount64() + 2000;
   while (recorder.lists.size() < count && GetTickCount64() < deadline) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Drain();
   }
 }
 
-// Drains what is queued without waiting for more.
-void Drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-struct AreaView {
-  AreaView() {
-    mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kCommandAreaName);
-    if (mapping) view = static_cast<volatile wchar_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-  }
-  ~AreaView() {
-    if (view) UnmapViewOfFile(const_cast<wchar_t*>(view));
-    if (mapping) CloseHandle(mapping);
-  }
-  HANDLE mapping = nullptr;
-  volatile wchar_t* view = nullptr;
-};
-
-TEST(app_relay_test, hidden_window_has_the_fixed_class_name_and_styles) {
-  CommandWindow channel;
-  ASSERT_TRUE(channel.Open(L""));
-  HWND w = channel.OwnWindow();
+TEST(app_relay_test, open_creates_or_finds_the_window_and_close_undoes_only_its_own) {
+  CommandWindow running;
+  ASSERT_TRUE(running.Open(L""));
+  const HWND w = running.OwnWindow();
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(channel.Target(), w);
+  EXPECT_EQ(running.Target(), w);
   wchar_t text[64] = {};
   GetClassNameW(w, text, 64);
   EXPECT_STREQ(text, L"MiniShellCommandWindow");
@@ -70,53 +51,43 @@ TEST(app_relay_test, hidden_window_has_the_fixed_class_name_and_styles) {
   EXPECT_EQ(GetClassLongPtrW(w, GCL_STYLE), static_cast<ULONG_PTR>(0x000B));
   EXPECT_EQ(GetClassLongPtrW(w, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
   EXPECT_EQ(GetClassLongPtrW(w, GCLP_HCURSOR), reinterpret_cast<ULONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
-  EXPECT_EQ(GetClassLongPtrW(w, GCLP_HICON), 0u);
-  const LONG style = GetWindowLongW(w, GWL_STYLE);
-  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(GetWindowLongW(w, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
   EXPECT_FALSE(IsWindowVisible(w));
-  EXPECT_EQ(GetParent(w), nullptr);
-  EXPECT_EQ(GetMenu(w), nullptr);
-  channel.Close();
-  EXPECT_FALSE(IsWindow(w));
-  EXPECT_EQ(channel.Target(), nullptr);
-  EXPECT_FALSE(channel.HasArea());
-}
 
-TEST(app_relay_test, a_later_open_finds_the_window_and_leaves_the_area_untouched) {
-  CommandWindow running;
-  ASSERT_TRUE(running.Open(L""));
   AreaView area;
   ASSERT_NE(area.view, nullptr);
   EXPECT_FALSE(CommandAreaPending(area.view)) << "a new area starts free";
   WriteCommandArea(area.view, kCommandAreaUnits, L"-url:waiting");
-
   CommandWindow later;
   ASSERT_TRUE(later.Open(L""));
   EXPECT_EQ(later.OwnWindow(), nullptr);
-  EXPECT_EQ(later.Target(), running.OwnWindow());
+  EXPECT_EQ(later.Target(), w);
   EXPECT_EQ(ReadCommandArea(area.view, kCommandAreaUnits), L"-url:waiting");
   area.view[0] = 0;
   later.Close();
-  EXPECT_TRUE(IsWindow(running.OwnWindow())) << "Close destroys only a window of its own";
+  EXPECT_TRUE(IsWindow(w)) << "Close destroys only a window of its own";
+  running.Close();
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(running.Target(), nullptr);
+  EXPECT_FALSE(running.HasArea());
 }
 
 TEST(app_relay_test, send_cuts_at_4095_units_table) {
-  struct Case {
-    std::size_t textUnits;
-    std::size_t urlUnits;
-  };
   // Text "-url:" + x...; what arrives is the url's part of the first 4095 units.
-  const Case cases[] = {{6, 1}, {4094, 4089}, {4095, 4090}, {4096, 4090}, {8192, 4090}, {20000, 4090}};
+  const struct {
+    std::size_t textUnits, urlUnits;
+  } rows[] = {{6, 1}, {4095, 4090}, {4096, 4090}};
   CommandWindow channel;
   ASSERT_TRUE(channel.Open(L""));
   Recorder recorder;
   channel.AddListener(&recorder);
-  for (const auto& c : cases) {
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.textUnits);
     recorder.lists.clear();
-    channel.Send(L"-url:" + std::wstring(c.textUnits - 5, L'x'));
+    channel.Send(L"-url:" + std::wstring(r.textUnits - 5, L'x'));
     Pump(recorder, 1);
-    ASSERT_EQ(recorder.lists.size(), 1u) << c.textUnits;
-    EXPECT_EQ(recorder.lists[0].at(L"url").size(), c.urlUnits) << c.textUnits;
+    ASSERT_EQ(recorder.lists.size(), 1u);
+    EXPECT_EQ(recorder.lists[0].at(L"url").size(), r.urlUnits);
   }
 }
 
@@ -138,7 +109,7 @@ TEST(app_relay_test, empty_send_and_message_on_a_free_area_do_nothing) {
   EXPECT_TRUE(recorder.lists.empty());
 }
 
-TEST(app_relay_test, listeners_run_in_order_with_own_copies_before_the_area_is_freed) {
+TEST(app_relay_test, listeners_get_own_copies_before_the_area_is_freed) {
   CommandWindow channel;
   ASSERT_TRUE(channel.Open(L""));
   AreaView area;
@@ -151,14 +122,17 @@ TEST(app_relay_test, listeners_run_in_order_with_own_copies_before_the_area_is_f
   channel.Send(L"-operation:bringwindowtotop -url:u -title:t");
   Pump(second, 1);
   const CommandList want = {{L"operation", L"bringwindowtotop"}, {L"title", L"t"}, {L"url", L"u"}};
-  ASSERT_EQ(first.lists.size(), 1u);
-  ASSERT_EQ(second.lists.size(), 1u);
-  EXPECT_EQ(first.lists[0], want);
-  EXPECT_EQ(second.lists[0], want) << "the first listener's change leaked into the second's copy";
+  EXPECT_EQ(first.lists, std::vector<CommandList>{want});
+  EXPECT_EQ(second.lists, std::vector<CommandList>{want}) << "the first listener's change leaked";
   EXPECT_EQ(channel.CurrentList(), want);
   EXPECT_EQ(first.pendingWhileRunning, std::vector<bool>{true});
   EXPECT_EQ(second.pendingWhileRunning, std::vector<bool>{true});
   EXPECT_FALSE(CommandAreaPending(area.view)) << "freed after the listeners ran";
+  // Dispatch refills the list rather than adding to it, and passes over an empty text.
+  channel.Dispatch(L"");
+  channel.Dispatch(L"-title:b");
+  EXPECT_EQ(second.lists.size(), 2u);
+  EXPECT_EQ(channel.CurrentList(), (CommandList{{L"title", L"b"}}));
 }
 
 TEST(app_relay_test, a_listener_that_pumps_messages_gets_each_text_once) {
@@ -167,8 +141,8 @@ TEST(app_relay_test, a_listener_that_pumps_messages_gets_each_text_once) {
   channel = &own;
   ASSERT_TRUE(own.Open(L""));
   Recorder recorder;
-  // The first list runs a nested message loop while a second message for the same text
-  // is already queued, as a modal loop in a listener would.
+  // A nested message loop with a second message for the same text already queued, as a
+  // modal loop in a listener would run.
   recorder.onCall = [] {
     static int depth = 0;
     if (depth++ == 0) {
@@ -187,17 +161,6 @@ TEST(app_relay_test, a_listener_that_pumps_messages_gets_each_text_once) {
   channel = nullptr;
 }
 
-TEST(app_relay_test, dispatch_refills_the_list_and_ignores_empty_text) {
-  CommandWindow channel;
-  Recorder recorder;
-  channel.AddListener(&recorder);
-  channel.Dispatch(L"-operation:bringwindowtotop -url:a");
-  channel.Dispatch(L"");
-  channel.Dispatch(L"-operation:bringwindowtotop -title:b");
-  ASSERT_EQ(recorder.lists.size(), 2u);
-  EXPECT_EQ(channel.CurrentList(), (CommandList{{L"operation", L"bringwindowtotop"}, {L"title", L"b"}}));
-}
-
 UINT filteredMessage = 0;
 DWORD filterAction = 0;
 
@@ -212,32 +175,24 @@ extern "C" __declspec(dllexport) BOOL WINAPI KpTestMessageFilter(UINT message, D
 
 namespace {
 
-std::wstring ThisModuleName() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path, n);
-  return name.substr(name.find_last_of(L"\\/") + 1);
-}
-
 TEST(app_relay_test, message_filter_lookup_table) {
-  const std::wstring self = ThisModuleName();
-  struct Case {
+  const std::wstring self = ExePart(true);
+  const struct {
     const wchar_t* module;
     const char* function;
     bool called;
-  };
-  const Case cases[] = {
+  } rows[] = {
       {L"user32.dll", "NoSuchMessageFilterFunction", false},
       {L"no_such_module_kp.dll", "ChangeWindowMessageFilter", false},
-      {L"no_such_module_kp.dll", "KpTestMessageFilter", false},
       {self.c_str(), "KpTestMessageFilter", true},
   };
-  for (const auto& c : cases) {
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.function);
     filteredMessage = 0;
     filterAction = 0;
-    EXPECT_EQ(CommandWindow::AllowCommandMessage(c.module, c.function), c.called) << c.function;
-    EXPECT_EQ(filteredMessage, c.called ? 0x0500u : 0u) << c.function;
-    EXPECT_EQ(filterAction, c.called ? 1u : 0u) << c.function;  // MSGFLT_ADD
+    EXPECT_EQ(CommandWindow::AllowCommandMessage(r.module, r.function), r.called);
+    EXPECT_EQ(filteredMessage, r.called ? 0x0500u : 0u);
+    EXPECT_EQ(filterAction, r.called ? 1u : 0u);  // MSGFLT_ADD
   }
   // The real name may be missing (Wine 8 has none): Open must carry on regardless.
   CommandWindow channel;
@@ -245,10 +200,8 @@ TEST(app_relay_test, message_filter_lookup_table) {
 }
 
 struct Label {
-  bool found = false;
-  DWORD mask = 0;
-  std::wstring sid;
-  std::wstring text;  // the descriptor string of the label alone
+  DWORD mask = 0;  // 0: no label
+  std::wstring sid, text;  // text: the descriptor string of the label alone
 };
 
 // The mandatory label of a kernel object, read back from the object itself.
@@ -259,24 +212,20 @@ Label LabelOf(HANDLE object) {
   if (GetSecurityInfo(object, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl,
                       &sd) != ERROR_SUCCESS)
     return label;
+  ACE_HEADER* ace = nullptr;
   for (DWORD i = 0; sacl && i < sacl->AceCount; ++i) {
-    ACE_HEADER* ace = nullptr;
     if (!GetAce(sacl, i, reinterpret_cast<void**>(&ace)) || ace->AceType != SYSTEM_MANDATORY_LABEL_ACE_TYPE) continue;
     auto* ml = reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace);
-    label.found = true;
     label.mask = ml->Mask;
     LPWSTR sid = nullptr;
-    if (ConvertSidToStringSidW(&ml->SidStart, &sid)) {
-      label.sid = sid;
-      LocalFree(sid);
-    }
+    if (ConvertSidToStringSidW(&ml->SidStart, &sid)) label.sid = sid;
+    LocalFree(sid);
   }
   LPWSTR text = nullptr;
   if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, LABEL_SECURITY_INFORMATION, &text,
-                                                           nullptr)) {
+                                                           nullptr))
     label.text = text;
-    LocalFree(text);
-  }
+  LocalFree(text);
   LocalFree(sd);
   return label;
 }
@@ -288,7 +237,6 @@ TEST(app_relay_test, area_carries_the_low_integrity_label) {
   ASSERT_NE(area, nullptr);
   const Label label = LabelOf(area);
   CloseHandle(area);
-  EXPECT_TRUE(label.found);
   EXPECT_EQ(label.mask, static_cast<DWORD>(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
   EXPECT_EQ(label.sid, L"S-1-16-4096");  // Low
   // Wine 8 writes no label into descriptor strings (it answers ""); Windows gives it back whole.
@@ -303,18 +251,19 @@ TEST(app_relay_test, unconvertible_descriptor_falls_back_to_default_security) {
   HANDLE area = CommandWindow::CreateArea(name, L"S:(not a descriptor", existed);
   ASSERT_NE(area, nullptr);
   EXPECT_FALSE(existed);
-  EXPECT_FALSE(LabelOf(area).found);
-  bool again = false;
-  HANDLE same = CommandWindow::CreateArea(name, kCommandAreaSecurity, again);
-  ASSERT_NE(same, nullptr);
-  EXPECT_TRUE(again);
+  const Label none = LabelOf(area);
+  EXPECT_EQ(none.mask, 0u);
+  EXPECT_EQ(none.sid, L"");
+  HANDLE same = CommandWindow::CreateArea(name, kCommandAreaSecurity, existed);
+  EXPECT_NE(same, nullptr);
+  EXPECT_TRUE(existed);
   CloseHandle(same);
   CloseHandle(area);
 }
 
 TEST(app_relay_test, a_foreign_area_smaller_than_the_contract_is_refused) {
-  // Someone made the name first with a smaller section: mapping 8192 bytes of it must
-  // fail rather than hand the receiver a short view.
+  // Mapping 8192 bytes of a smaller section made first by someone else must fail rather
+  // than hand the receiver a short view.
   HANDLE small = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 16, kCommandAreaName);
   ASSERT_NE(small, nullptr);
   ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "the area is still held by someone";
