@@ -1,5 +1,5 @@
 // The command window within one process: the hidden window, the shared area's creation
-// and security, Send's cut, and the hand-out to listeners.
+// and security, and the hand-out to listeners.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -72,44 +72,7 @@ TEST(app_relay_test, open_creates_or_finds_the_window_and_close_undoes_only_its_
   EXPECT_FALSE(running.HasArea());
 }
 
-TEST(app_relay_test, send_cuts_at_4095_units_table) {
-  // Text "-url:" + x...; what arrives is the url's part of the first 4095 units.
-  const struct {
-    std::size_t textUnits, urlUnits;
-  } rows[] = {{6, 1}, {4095, 4090}, {4096, 4090}};
-  CommandWindow channel;
-  ASSERT_TRUE(channel.Open(L""));
-  Recorder recorder;
-  channel.AddListener(&recorder);
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.textUnits);
-    recorder.lists.clear();
-    channel.Send(L"-url:" + std::wstring(r.textUnits - 5, L'x'));
-    Pump(recorder, 1);
-    ASSERT_EQ(recorder.lists.size(), 1u);
-    EXPECT_EQ(recorder.lists[0].at(L"url").size(), r.urlUnits);
-  }
-}
-
-TEST(app_relay_test, empty_send_and_message_on_a_free_area_do_nothing) {
-  CommandWindow channel;
-  ASSERT_TRUE(channel.Open(L""));
-  Recorder recorder;
-  channel.AddListener(&recorder);
-  AreaView area;
-  ASSERT_NE(area.view, nullptr);
-  WriteCommandArea(area.view, kCommandAreaUnits, L"-url:left");
-  channel.Send(L"");
-  EXPECT_EQ(ReadCommandArea(area.view, kCommandAreaUnits), L"-url:left") << "an empty text is not written";
-  Drain();
-  EXPECT_TRUE(recorder.lists.empty()) << "an empty text is not posted";
-  area.view[0] = 0;
-  PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
-  Drain();
-  EXPECT_TRUE(recorder.lists.empty());
-}
-
-TEST(app_relay_test, listeners_get_own_copies_before_the_area_is_freed) {
+TEST(app_relay_test, listeners_get_own_copies_of_each_text_before_the_area_is_freed) {
   CommandWindow channel;
   ASSERT_TRUE(channel.Open(L""));
   AreaView area;
@@ -133,6 +96,16 @@ TEST(app_relay_test, listeners_get_own_copies_before_the_area_is_freed) {
   channel.Dispatch(L"-title:b");
   EXPECT_EQ(second.lists.size(), 2u);
   EXPECT_EQ(channel.CurrentList(), (CommandList{{L"title", L"b"}}));
+  // An empty text is neither written over a pending one nor posted; a message finding the
+  // area free does nothing.
+  WriteCommandArea(area.view, kCommandAreaUnits, L"-url:left");
+  channel.Send(L"");
+  Drain();
+  EXPECT_EQ(ReadCommandArea(area.view, kCommandAreaUnits), L"-url:left");
+  area.view[0] = 0;
+  PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
+  Drain();
+  EXPECT_EQ(second.lists.size(), 2u);
 }
 
 TEST(app_relay_test, a_listener_that_pumps_messages_gets_each_text_once) {

@@ -1,10 +1,9 @@
-// Test peer for the relay, one process per role (started as "<exe path>" <role> ...):
+// Test peer for the relay, one process per role, with the role as first argument:
 //   first <result file> <lists> <timeout ms> <busy ms> <deaf ms>: the running instance;
 //     appends each list it gets to the result file, as "key=value;" entries and a line end,
 //     and ends after <lists> lists (exit 0) or the timeout (exit 3). Each list takes
 //     <busy ms> to carry out; no message is handled for the first <deaf ms>.
-//   second <text>: a second start relaying <text>
-//   leave <text>: writes the area and ends without posting, as a dead sender would
+//   leave: writes a text into the area and ends without posting, as a dead sender would
 //   hostile: fills the whole area without a terminator and posts
 #include <windows.h>
 #include <shellapi.h>
@@ -17,13 +16,6 @@
 #include "app/single_instance.h"
 
 namespace {
-
-// The raw text after the quoted program path and the role word.
-std::wstring RestOfCommandLine() {
-  const std::wstring line = GetCommandLineW();
-  const std::size_t blank = line.find(L' ', line.find(L'"', 1) + 2);
-  return blank == std::wstring::npos ? std::wstring() : line.substr(blank + 1);
-}
 
 class FileListener : public CommandListener {
  public:
@@ -66,16 +58,6 @@ int RunFirst(const std::vector<std::wstring>& args) {
   return 0;
 }
 
-int RunSecond() {
-  CommandWindow& channel = CommandWindow::Instance();
-  channel.Open(GetCommandLineW());
-  CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return 5;
-  channel.Send(kBringToTopPrefix + RestOfCommandLine());
-  channel.Close();
-  return 0;
-}
-
 int RunWriter(bool hostile) {
   HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kCommandAreaName);
   auto* area = static_cast<volatile wchar_t*>(
@@ -83,7 +65,7 @@ int RunWriter(bool hostile) {
   HWND target = FindWindowW(kCommandWindowName, kCommandWindowName);
   if (!area || !target) return 6;
   if (!hostile) {
-    WriteCommandArea(area, kCommandAreaUnits, kBringToTopPrefix + RestOfCommandLine());
+    WriteCommandArea(area, kCommandAreaUnits, L"-url:stale -title:stale");
     return 0;
   }
   for (std::size_t i = 0; i < kCommandAreaUnits; ++i) area[i] = L'A';
@@ -100,7 +82,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   LocalFree(argv);
   if (args.size() < 2) return 2;
   if (args[1] == L"first") return RunFirst(args);
-  if (args[1] == L"second") return RunSecond();
   if (args[1] == L"leave" || args[1] == L"hostile") return RunWriter(args[1] == L"hostile");
   return 2;
 }

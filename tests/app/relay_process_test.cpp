@@ -1,11 +1,13 @@
-// The relay between real processes: relay_peer plays the running instance, second starts
-// and hostile writers. Every wait is bounded; a peer still running at the end is ended.
+// The relay between real processes: relay_peer plays the running instance, a dead sender
+// or a hostile writer; the program itself is the second start. Every wait is bounded; a
+// process still running at the end is ended.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/command_window.h"
 #include "app/single_instance.h"
@@ -14,53 +16,58 @@
 namespace {
 
 constexpr DWORD kPeerTimeoutMs = 8000;
+const std::wstring kPeer = ExePart(false) + L"relay_peer.exe";
+const std::wstring kProgram = ExePart(false) + L"..\\..\\app\\kestrelpane.exe";
 
-class Peer {
- public:
-  explicit Peer(const std::wstring& args, const std::wstring& exe = ExePart(false) + L"relay_peer.exe") {
-    std::wstring line = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
-    if (started) CloseHandle(pi.hThread);
-  }
-  ~Peer() {
-    if (!started) return;
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(pi.hProcess, 99);
-      WaitForSingleObject(pi.hProcess, kPeerTimeoutMs);
-    }
-    CloseHandle(pi.hProcess);
-  }
-  Peer(const Peer&) = delete;
-  Peer& operator=(const Peer&) = delete;
-
-  // The exit code, or -1 when the process did not end in time.
-  long Wait() {
-    DWORD code = 0;
-    if (!started || WaitForSingleObject(pi.hProcess, kPeerTimeoutMs) != WAIT_OBJECT_0) return -1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    return static_cast<long>(code);
-  }
-  bool started = false;
+// Starts exe with args; the process handle, or null.
+HANDLE Start(const std::wstring& exe, const std::wstring& args) {
+  std::wstring line = L"\"" + exe + L"\" " + args;
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
+}
 
-// The running instance with a result file of its own, up with its window once constructed.
+// The exit code once the process has ended, or -1 when it has not within ms: then it is ended.
+long Finish(HANDLE process, DWORD ms = kPeerTimeoutMs) {
+  DWORD code = static_cast<DWORD>(-1);
+  if (!process) return -1;
+  if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process, &code);
+  } else {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, kPeerTimeoutMs);
+  }
+  CloseHandle(process);
+  return static_cast<long>(code);
+}
+
+long ExitCode(const std::wstring& exe, const std::wstring& args) { return Finish(Start(exe, args)); }
+
+// The running instance, up with its own window once constructed, and the lists it got.
 class First {
  public:
-  explicit First(int lists, int busyMs = 0, int deafMs = 0) : path(TempPath()), peer(Args(lists, busyMs, deafMs)) {
+  explicit First(int lists, int busyMs = 0, int deafMs = 0) {
+    DeleteFileW(path.c_str());
+    process = Start(kPeer, L"first \"" + path + L"\" " + std::to_wstring(lists) + L" " +
+                               std::to_wstring(kPeerTimeoutMs) + L" " + std::to_wstring(busyMs) + L" " +
+                               std::to_wstring(deafMs));
     const ULONGLONG deadline = GetTickCount64() + kPeerTimeoutMs;
-    while (peer.started && !(window = FindWindowW(kCommandWindowName, kCommandWindowName)) &&
-           GetTickCount64() < deadline)
+    while (process && !(window = FindWindowW(kCommandWindowName, kCommandWindowName)) && GetTickCount64() < deadline)
       Sleep(10);
     if (!window) return;
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    EXPECT_EQ(owner, peer.pi.dwProcessId) << "the first instance should have made its own window";
+    EXPECT_EQ(owner, GetProcessId(process)) << "the first instance should have made its own window";
   }
-  ~First() { DeleteFileW(path.c_str()); }
-  // The lists it received, as "key=value;" entries and a line end each.
+  ~First() {
+    Finish(process, 0);
+    DeleteFileW(path.c_str());
+  }
+  long Wait() { return Finish(std::exchange(process, nullptr)); }
+  // As "key=value;" entries and a line end per list.
   std::wstring Lists() const {
     std::wstring data;
     if (FILE* f = _wfopen(path.c_str(), L"rb")) {
@@ -70,22 +77,9 @@ class First {
     }
     return data;
   }
-  const std::wstring path;
-  Peer peer;
+  const std::wstring path = ExePart(false) + L"relay_lists.txt";
+  HANDLE process = nullptr;
   HWND window = nullptr;
-
- private:
-  static std::wstring TempPath() {
-    wchar_t dir[MAX_PATH], name[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, L"kpr", 0, name);
-    DeleteFileW(name);
-    return name;
-  }
-  std::wstring Args(int lists, int busyMs, int deafMs) const {
-    return L"first \"" + path + L"\" " + std::to_wstring(lists) + L" " + std::to_wstring(kPeerTimeoutMs) + L" " +
-           std::to_wstring(busyMs) + L" " + std::to_wstring(deafMs);
-  }
 };
 
 const std::wstring kBring = L"operation=bringwindowtotop;";
@@ -99,30 +93,24 @@ class relay_process : public testing::Test {
 };
 
 TEST_F(relay_process, a_second_start_relays_its_command_line_in_key_order) {
-  const std::wstring peer = ExePart(false) + L"relay_peer.exe";
-  const std::wstring program = ExePart(false) + L"..\\..\\app\\kestrelpane.exe";
   const std::wstring longUrl(5000, L'x');
   const std::size_t kept = kMaxCommandUnits - std::wstring(kBringToTopPrefix).size() - 5;
   const struct {
     const char* label;
-    std::wstring exe, args, want;
+    std::wstring args, want;
   } rows[] = {
-      {"key order", peer, L"second -url:http://h/x -title:\"T 2\" -startfrom:other",
-       kBring + L"startfrom=other;title=T 2;url=http://h/x;\n"},
-      {"no arguments: the prefix alone", peer, L"second", kBring + L"\n"},
-      {"over 4095 units: cut", peer, L"second -url:" + longUrl, kBring + L"url=" + longUrl.substr(0, kept) + L";\n"},
       // The bare link and the url token share the key; the later token wins.
-      {"the program itself", program, L"-url:http://h/y magnet:?xt=urn:btih:00 -title:Again",
-       kBring + L"title=Again;url=magnet:?xt=urn:btih:00;\n"},
+      {"key order", L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:other",
+       kBring + L"startfrom=other;title=T 2;url=magnet:?xt=urn:btih:00;\n"},
+      {"no arguments: the prefix alone", L"", kBring + L"\n"},
+      {"over 4095 units: cut", L"-url:" + longUrl, kBring + L"url=" + longUrl.substr(0, kept) + L";\n"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.label);
     First first(1);
     ASSERT_NE(first.window, nullptr);
-    Peer second(r.args, r.exe);
-    ASSERT_TRUE(second.started);
-    EXPECT_EQ(second.Wait(), 0);
-    EXPECT_EQ(first.peer.Wait(), 0);
+    EXPECT_EQ(ExitCode(kProgram, r.args), 0);
+    EXPECT_EQ(first.Wait(), 0);
     EXPECT_EQ(first.Lists(), r.want);
   }
 }
@@ -142,9 +130,9 @@ TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order
     SCOPED_TRACE(r.label);
     First first(2, r.busyMs, r.deafMs);
     ASSERT_NE(first.window, nullptr);
-    EXPECT_EQ(Peer(L"second -url:one").Wait(), 0);
-    EXPECT_EQ(Peer(L"second -url:two").Wait(), 0);
-    EXPECT_EQ(first.peer.Wait(), 0) << "the second list never arrived";
+    EXPECT_EQ(ExitCode(kProgram, L"-url:one"), 0);
+    EXPECT_EQ(ExitCode(kProgram, L"-url:two"), 0);
+    EXPECT_EQ(first.Wait(), 0) << "the second list never arrived";
     EXPECT_EQ(first.Lists(), kBring + L"url=one;\n" + kBring + L"url=two;\n");
   }
 }
@@ -152,12 +140,12 @@ TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order
 TEST_F(relay_process, pending_text_of_a_dead_sender_is_overwritten_after_the_wait) {
   First first(1);
   ASSERT_NE(first.window, nullptr);
-  ASSERT_EQ(Peer(L"leave -url:stale -title:stale").Wait(), 0);
+  ASSERT_EQ(ExitCode(kPeer, L"leave"), 0);
   AreaView area;
   ASSERT_NE(area.view, nullptr);
   EXPECT_TRUE(CommandAreaPending(area.view)) << "the dead sender's text should be pending";
-  EXPECT_EQ(Peer(L"second -url:fresh").Wait(), 0);
-  EXPECT_EQ(first.peer.Wait(), 0);
+  EXPECT_EQ(ExitCode(kProgram, L"-url:fresh"), 0);
+  EXPECT_EQ(first.Wait(), 0);
   EXPECT_EQ(first.Lists(), kBring + L"url=fresh;\n");
   EXPECT_FALSE(CommandAreaPending(area.view)) << "the receiver frees the area";
 }
@@ -165,10 +153,10 @@ TEST_F(relay_process, pending_text_of_a_dead_sender_is_overwritten_after_the_wai
 TEST_F(relay_process, unterminated_area_from_a_hostile_process_is_read_safely) {
   First first(2);
   ASSERT_NE(first.window, nullptr);
-  ASSERT_EQ(Peer(L"hostile").Wait(), 0);
+  ASSERT_EQ(ExitCode(kPeer, L"hostile"), 0);
   // The channel still works afterwards, without waiting out the hostile text.
-  EXPECT_EQ(Peer(L"second -title:after").Wait(), 0);
-  EXPECT_EQ(first.peer.Wait(), 0);
+  EXPECT_EQ(ExitCode(kProgram, L"-title:after"), 0);
+  EXPECT_EQ(first.Wait(), 0);
   // One token of 4095 'A's with no ':' is a key of its own.
   EXPECT_EQ(first.Lists(), std::wstring(kMaxCommandUnits, L'A') + L"=;\n" + kBring + L"title=after;\n");
 }
