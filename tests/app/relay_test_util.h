@@ -1,17 +1,42 @@
-// Helpers shared by the relay tests: the thread's message queue, a peer's view of the
-// shared area, and where this test executable lives.
+// Helpers shared by the relay tests: a recording listener, the thread's message queue,
+// a peer's view of the shared area, and where this test executable lives.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "app/command_area.h"
+#include "app/command_window.h"
+
+class Recorder : public CommandListener {
+ public:
+  void OnCommands(CommandList list) override {
+    lists.push_back(list);
+    if (area) pendingWhileRunning.push_back(CommandAreaPending(area));
+    list[L"mine"] = L"changed";  // must not reach the next listener
+    if (onCall) onCall();
+  }
+  std::vector<CommandList> lists;
+  const volatile wchar_t* area = nullptr;
+  std::vector<bool> pendingWhileRunning;
+  std::function<void()> onCall;
+};
 
 // Handles what is queued without waiting for more.
 inline void Drain() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Runs the thread's messages until the recorder has `count` lists or ms pass.
+inline void Pump(const Recorder& recorder, std::size_t count, DWORD ms = 2000) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (recorder.lists.size() < count && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Drain();
+  }
 }
 
 // The relay's area as another process maps it; view is null when the area does not exist.
