@@ -1,12 +1,10 @@
 #!/usr/bin/python3
-# Makes the torrent fixtures and manifest.tsv, the expected results the tests read, with
-# Debian's /usr/bin/python3 (python3-libtorrent), mktorrent and transmission-create.
-#
-# Expected info-hashes come from tools that are not ours: libtorrent for torrents that real
-# creators made, and hashlib over the raw info bytes for the hand-made ones.
-# Manifest columns: file, has_video (1/0), v1 info-hash in upper-case hex or "-", info
-# begin and end byte offsets (-1 when the file has no complete info dictionary).
-# An argument names another output folder, to compare a fresh run with the committed one.
+# Makes the torrent fixtures and manifest.tsv, the expected results the tests read, with Debian's
+# /usr/bin/python3 (python3-libtorrent), mktorrent and transmission-create. Expected info-hashes
+# come from tools that are not ours: libtorrent for torrents real creators made, hashlib over the
+# raw info bytes for hand-made ones. Columns: file, has_video (1/0), v1 info-hash or "-", info
+# begin and end byte offsets (-1 without a complete info dictionary). An argument names another
+# output folder, to compare a fresh run with the committed one.
 import hashlib
 import os
 import shutil
@@ -23,18 +21,15 @@ VIDEO = ".rmvb;.rm;.wmv;.mp4;.avi;.mkv;.ts;.asf;.mpg;.mov;.3gp;.mpeg;.m4v;.vob;.
 manifest = []
 
 
-def is_video_name(name):
-    return "." in name and name[name.rfind("."):].lower() in VIDEO
-
-
 def record_by_libtorrent(name):
     """Expected values from libtorrent's own reading of the file."""
     path = os.path.join(OUT, name)
     info = lt.torrent_info(path)
     v1 = str(info.info_hashes().v1).upper()
     fs = info.files()
-    video = any(is_video_name(os.path.basename(fs.file_path(i)))
-                for i in range(fs.num_files()) if not fs.file_flags(i) & lt.file_storage.flag_pad_file)
+    names = [os.path.basename(fs.file_path(i)) for i in range(fs.num_files())
+             if not fs.file_flags(i) & lt.file_storage.flag_pad_file]
+    video = any("." in n and n[n.rfind("."):].lower() in VIDEO for n in names)
     data = open(path, "rb").read()
     section = info.info_section()
     begin = data.find(section)
@@ -56,12 +51,10 @@ def created(tool, name, files, single=False, hybrid=False):
             f.write(bytes((i * 7 + len(rel)) & 0xFF for i in range(size)))
     target = os.path.join(tmp, files[0][0] if single else files[0][0].split("/")[0])
     out = os.path.join(OUT, name)
-    if tool == "mktorrent":
-        subprocess.run(["mktorrent", "-d", "-l", "15", "-a", TRACKER, "-o", out, target],
-                       check=True, stdout=subprocess.DEVNULL)
-    elif tool == "transmission":
-        subprocess.run(["transmission-create", "-s", "16", "-t", TRACKER, "-o", out, target],
-                       check=True, stdout=subprocess.DEVNULL)
+    command = {"mktorrent": ["mktorrent", "-d", "-l", "15", "-a", TRACKER, "-o", out, target],
+               "transmission": ["transmission-create", "-s", "16", "-t", TRACKER, "-o", out, target]}.get(tool)
+    if command:
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
     else:
         fs = lt.file_storage()
         lt.add_files(fs, target)
@@ -79,13 +72,10 @@ def handmade(name, before, info, after, video):
     """A file written byte by byte; the info slice is known by construction."""
     with open(os.path.join(OUT, name), "wb") as f:
         f.write(before + info + after)
-    if not info:
-        manifest.append((name, 0, "-", -1, -1))
-        return
     # White space the reader skips before the value is not part of it.
     lead = len(info) - len(info.lstrip(b" \t\n\r\f\v"))
     digest = hashlib.sha1(info[lead:]).hexdigest().upper()
-    manifest.append((name, int(video), digest, len(before) + lead, len(before) + len(info)))
+    manifest.append((name, video, digest, len(before) + lead, len(before) + len(info)) if info else (name, 0, "-", -1, -1))
 
 
 def main():
@@ -131,12 +121,9 @@ def main():
         ("plus_key", b"d4:info", b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
         ("cut_after_info", b"d4:info", b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
         ("cut_in_info", b"d8:announce3:url4:info", b"", b"d4:name8:film.mkv6:lengt", 0),
-        ("no_info", b"", b"", b"d8:announce3:url7:comment8:film.mkve", 0),
-        ("info_string", b"", b"", b"d4:info8:film.mkve", 0),
-        ("info_list", b"", b"", b"d4:infol4:name8:film.mkvee", 0),
-        ("root_list", b"", b"", b"l4:infod4:name8:film.mkvee", 0),
-        ("not_bencode", b"", b"", b"<html>film.mkv</html>", 0),
-        ("empty", b"", b"", b"", 0),
+        ("no_info", b"", b"", b"d8:announce3:url7:comment8:film.mkve", 0), ("info_string", b"", b"", b"d4:info8:film.mkve", 0),
+        ("info_list", b"", b"", b"d4:infol4:name8:film.mkvee", 0), ("root_list", b"", b"", b"l4:infod4:name8:film.mkvee", 0),
+        ("not_bencode", b"", b"", b"<html>film.mkv</html>", 0), ("empty", b"", b"", b"", 0),
         ("unusable_paths", b"d4:info", b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
         ("unusable_then_video", b"d4:info",
          b"d5:filesl" + unusable + b"d6:lengthi1e4:pathl1:x8:film.avieee4:name3:set" + p + b"e", b"e", 1),
