@@ -45,7 +45,6 @@ std::string random_bytes(std::mt19937& rng, std::size_t n) {
 }
 
 TEST(torrent_test, sha1_vectors) {
-    const std::string million(1000000, 'a');
     const struct {
         std::string message;
         const char* digest;
@@ -53,7 +52,7 @@ TEST(torrent_test, sha1_vectors) {
         // FIPS 180-1 appendices A, B and C.
         {"abc", "A9993E364706816ABA3E25717850C26C9CD0D89D"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
-        {million, "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
+        {std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
         // Either side of the one- or two-block padding and of a whole block (Python's hashlib).
         {std::string(55, 'a'), "C1C8BBDC22796E28C0E15163D20899B65621D65A"},
         {std::string(56, 'a'), "C2DB330F6083854C99D4B5BFB6E8F29F201BE699"},
@@ -62,12 +61,9 @@ TEST(torrent_test, sha1_vectors) {
         {std::string(65, 'a'), "11655326C708D70319BE2610E8A57D9A5B959D3B"},
     };
     for (sha1_engine e : usable_engines()) {
-        SCOPED_TRACE(static_cast<int>(e));
-        for (const auto& r : rows) EXPECT_EQ(digest_hex(r.message, e), r.digest) << "length " << r.message.size();
-        // Uneven pieces, so buffered and direct blocks mix.
-        std::vector<std::size_t> cuts;
-        for (std::size_t at = 1, step = 1; at < million.size(); step = step * 3 % 1021 + 1, at += step) cuts.push_back(at);
-        EXPECT_EQ(digest_hex(million, e, cuts), rows[2].digest);
+        for (const auto& r : rows) {
+            EXPECT_EQ(digest_hex(r.message, e), r.digest) << static_cast<int>(e) << ", length " << r.message.size();
+        }
     }
 }
 
@@ -101,7 +97,7 @@ TEST(torrent_test, sha1_any_split_and_any_engine_give_one_digest) {
     const std::string whole = digest_hex(message, sha1_engine::portable);
     for (sha1_engine e : usable_engines()) {
         for (std::size_t a = 0; a <= 140; ++a) {
-            // The second cut crosses the next block edge from every offset.
+            // Buffered and direct blocks mix; the second cut crosses the next block edge from every offset.
             const std::size_t b = a + 64 + (a % 3);
             ASSERT_EQ(digest_hex(message, e, {a}), whole) << static_cast<int>(e) << " split at " << a;
             ASSERT_EQ(digest_hex(message, e, {a, b}), whole) << static_cast<int>(e) << " split at " << a << ", " << b;
