@@ -3,20 +3,14 @@
 // size, so a read or write past the end trips the sanitizers natively.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_area.h"
 
 namespace {
 
 using Unit = unsigned short;  // one UTF-16 code unit, as in the area on every platform
-
-std::unique_ptr<Unit[]> Area(std::size_t units, Unit fill) {
-  std::unique_ptr<Unit[]> area(new Unit[units]);
-  for (std::size_t i = 0; i < units; ++i) area[i] = fill;
-  return area;
-}
 
 TEST(app_test, read_area_table) {
   const struct {
@@ -30,9 +24,9 @@ TEST(app_test, read_area_table) {
   const Unit high = 0xFFFF;  // must come back as the same unit, not sign-extended
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << r.units << " units, 0 at " << r.zeroAt);
-    auto area = Area(r.units == 0 ? 1 : r.units, high);
+    std::vector<Unit> area(r.units == 0 ? 1 : r.units, high);
     if (r.zeroAt < r.units) area[r.zeroAt] = 0;
-    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), r.units), std::wstring(r.want, static_cast<wchar_t>(high)));
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data(), r.units), std::wstring(r.want, static_cast<wchar_t>(high)));
   }
   EXPECT_TRUE(ReadCommandArea<Unit>(nullptr, 4096).empty());
 }
@@ -47,13 +41,13 @@ TEST(app_test, write_area_table) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << r.textChars << " into " << r.units);
-    auto area = Area(r.units, 0x7777);  // stands for an older, longer text
+    std::vector<Unit> area(r.units, 0x7777);  // stands for an older, longer text
     std::wstring text;
     for (std::size_t i = 0; i < r.textChars; ++i) text.push_back(static_cast<wchar_t>(L'a' + i % 26));
-    WriteCommandArea<Unit>(area.get(), r.units, text);
+    WriteCommandArea<Unit>(area.data(), r.units, text);
     EXPECT_EQ(area[r.want], 0);
-    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), r.units), text.substr(0, r.want));
-    EXPECT_EQ(CommandAreaPending<Unit>(area.get()), r.want > 0);
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data(), r.units), text.substr(0, r.want));
+    EXPECT_EQ(CommandAreaPending<Unit>(area.data()), r.want > 0);
     if (r.want + 1 < r.units) {
       EXPECT_EQ(area[r.want + 1], 0x7777) << "wrote past the terminator";
     }
@@ -77,9 +71,9 @@ TEST(app_test, write_area_never_splits_a_surrogate_pair) {
     std::wstring text(5000, L'x');
     text[r.highAt] = static_cast<wchar_t>(0xD83C);
     if (r.pair) text[r.highAt + 1] = static_cast<wchar_t>(0xDFAC);
-    auto area = Area(kCommandAreaUnits, 0x7777);
-    WriteCommandArea<Unit>(area.get(), kCommandAreaUnits, text);
-    EXPECT_EQ(ReadCommandArea<Unit>(area.get(), kCommandAreaUnits), text.substr(0, r.want));
+    std::vector<Unit> area(kCommandAreaUnits, 0x7777);
+    WriteCommandArea<Unit>(area.data(), kCommandAreaUnits, text);
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data(), kCommandAreaUnits), text.substr(0, r.want));
   }
 }
 

@@ -21,11 +21,7 @@ TEST(app_relay_test, open_creates_or_finds_the_window_and_close_undoes_only_its_
   const HWND w = running.OwnWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(running.Target(), w);
-  wchar_t text[64] = {};
-  GetClassNameW(w, text, 64);
-  EXPECT_STREQ(text, L"MiniShellCommandWindow");
-  GetWindowTextW(w, text, 64);
-  EXPECT_STREQ(text, L"MiniShellCommandWindow");
+  EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), w);  // class and window name
   EXPECT_EQ(GetClassLongPtrW(w, GCL_STYLE), static_cast<ULONG_PTR>(0x000B));
   EXPECT_EQ(GetClassLongPtrW(w, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
   EXPECT_EQ(GetClassLongPtrW(w, GCLP_HCURSOR), reinterpret_cast<ULONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));

@@ -47,8 +47,6 @@ long Finish(HANDLE process) {
   return static_cast<long>(code);
 }
 
-long ExitCode(const std::wstring& exe, const std::wstring& args) { return Finish(Start(exe, args)); }
-
 // This process plays the running instance: it holds the single-instance mutex and a
 // command window of its own.
 class relay_process : public testing::Test {
@@ -113,7 +111,7 @@ TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order
     SCOPED_TRACE(r.label);
     recorder.lists.clear();
     recorder.onCall = [ms = r.busyMs] { Sleep(ms); };
-    EXPECT_EQ(ExitCode(kProgram, L"-url:one"), 0);
+    EXPECT_EQ(Finish(Start(kProgram, L"-url:one")), 0);
     HANDLE later = Start(kProgram, L"-url:two");
     Sleep(500);  // not listening yet
     Pump(recorder, 2, kTimeoutMs);
@@ -122,28 +120,30 @@ TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order
   }
 }
 
-TEST_F(relay_process, pending_text_of_a_dead_sender_is_overwritten_after_the_wait) {
-  ASSERT_EQ(ExitCode(kPeer, L"leave"), 0);
-  AreaView area;
-  ASSERT_NE(area.view, nullptr);
-  EXPECT_TRUE(CommandAreaPending(area.view)) << "the dead sender's text should be pending";
-  HANDLE second = Start(kProgram, L"-url:fresh");
-  Pump(recorder, 1, kTimeoutMs);
-  EXPECT_EQ(Finish(second), 0);
-  EXPECT_EQ(Lists(), (std::vector<Entries>{{kBring, {L"url", L"fresh"}}}));
-  EXPECT_FALSE(CommandAreaPending(area.view)) << "the receiver frees the area";
-}
-
-TEST_F(relay_process, unterminated_area_from_a_hostile_process_is_read_safely) {
-  ASSERT_EQ(ExitCode(kPeer, L"hostile"), 0);
-  Pump(recorder, 1, kTimeoutMs);
-  // The channel still works afterwards.
-  HANDLE second = Start(kProgram, L"-title:after");
-  Pump(recorder, 2, kTimeoutMs);
-  EXPECT_EQ(Finish(second), 0);
-  // One token of 4095 'A's with no ':' is a key of its own.
-  const Entries hostile = {{std::wstring(kMaxCommandUnits, L'A'), L""}};
-  EXPECT_EQ(Lists(), (std::vector<Entries>{hostile, {kBring, {L"title", L"after"}}}));
+TEST_F(relay_process, a_text_another_process_left_in_the_area_is_handled_safely) {
+  const Entries fresh = {kBring, {L"url", L"fresh"}};
+  const Entries hostile = {{std::wstring(kMaxCommandUnits, L'A'), L""}};  // one token, so its own key
+  const struct {
+    const char* label;
+    const wchar_t* role;
+    std::vector<Entries> want;
+  } rows[] = {
+      {"dead sender: overwritten after the wait", L"leave", {fresh}},
+      {"hostile, unterminated: read no further than 4095 units", L"hostile", {hostile, fresh}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    recorder.lists.clear();
+    ASSERT_EQ(Finish(Start(kPeer, r.role)), 0);
+    AreaView area;
+    ASSERT_NE(area.view, nullptr);
+    EXPECT_TRUE(CommandAreaPending(area.view));
+    HANDLE second = Start(kProgram, L"-url:fresh");
+    Pump(recorder, r.want.size(), kTimeoutMs);
+    EXPECT_EQ(Finish(second), 0);
+    EXPECT_EQ(Lists(), r.want);
+    EXPECT_FALSE(CommandAreaPending(area.view)) << "the receiver frees the area";
+  }
 }
 
 }  // namespace
