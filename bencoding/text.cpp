@@ -1,5 +1,7 @@
 #include "bencoding/text.h"
 
+#include <new>
+
 namespace zv::encoding::bencoding {
 
 namespace {
@@ -23,6 +25,21 @@ void append_utf8(std::string& out, char32_t cp) {
 }
 
 }  // namespace
+
+void utf8_to_wide(const char* data, std::size_t length, std::wstring& out) {
+    if (data == nullptr || length == 0) {
+        out.clear();
+        return;
+    }
+    std::wstring text;
+    try {
+        text.reserve(length);
+        detail::decode_utf8(data, length, text);
+    } catch (const std::bad_alloc&) {
+        return;  // out stays as it was
+    }
+    out.swap(text);
+}
 
 std::string wide_to_utf8(const std::wstring& text) {
     std::string out;

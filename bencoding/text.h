@@ -13,6 +13,12 @@ namespace zv::encoding::bencoding {
 // left unchanged if memory runs out.
 void utf8_to_wide(const char* data, std::size_t length, std::wstring& out);
 
+namespace detail {
+// The platform's conversion: appends the wide text of data[0..length) to text; may throw
+// std::bad_alloc.
+void decode_utf8(const char* data, std::size_t length, std::wstring& text);
+}  // namespace detail
+
 // Unpaired surrogates and values outside Unicode become U+FFFD.
 std::string wide_to_utf8(const std::wstring& text);
 

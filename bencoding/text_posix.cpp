@@ -1,7 +1,5 @@
 #include "bencoding/text.h"
 
-#include <new>
-
 namespace zv::encoding::bencoding {
 
 namespace {
@@ -17,17 +15,7 @@ void append_wide(std::wstring& out, char32_t cp) {
 
 }  // namespace
 
-void utf8_to_wide(const char* data, std::size_t length, std::wstring& out) {
-    if (data == nullptr || length == 0) {
-        out.clear();
-        return;
-    }
-    std::wstring text;
-    try {
-        text.reserve(length);
-    } catch (const std::bad_alloc&) {
-        return;
-    }
+void detail::decode_utf8(const char* data, std::size_t length, std::wstring& text) {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
     std::size_t i = 0;
     while (i < length) {
@@ -75,7 +63,6 @@ void utf8_to_wide(const char* data, std::size_t length, std::wstring& out) {
         append_wide(text, whole ? cp : 0xFFFD);
         i = j;
     }
-    out.swap(text);
 }
 
 }  // namespace zv::encoding::bencoding
