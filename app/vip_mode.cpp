@@ -1,0 +1,3 @@
+#include "app/vip_mode.h"
+
+int startedFromVipClient = 0;
