@@ -1,0 +1,2 @@
+// Url and title rules: see url_policy.h.
+#include "app/url_policy.h"
