@@ -163,22 +163,44 @@ def polygon(pts):
     return inside
 
 
+def rounded_triangle(pts, r):
+    """Triangle whose corners are rounded with radius r; pts are the corners
+    of the triangle before rounding."""
+    n = len(pts)
+    cx = sum(p[0] for p in pts) / n
+    cy = sum(p[1] for p in pts) / n
+    # Pull the corners in so that the grown shape keeps the original edges.
+    inset = []
+    for i in range(n):
+        a, b, c = pts[i - 1], pts[i], pts[(i + 1) % n]
+        u = (a[0] - b[0], a[1] - b[1])
+        v = (c[0] - b[0], c[1] - b[1])
+        lu, lv = math.hypot(*u), math.hypot(*v)
+        bis = (u[0] / lu + v[0] / lv, u[1] / lu + v[1] / lv)
+        lb = math.hypot(*bis)
+        half = math.acos(max(-1.0, min(1.0, (u[0] * v[0] + u[1] * v[1]) / (lu * lv)))) / 2
+        d = r / math.sin(half)
+        inset.append((b[0] + bis[0] / lb * d, b[1] + bis[1] / lb * d))
+    core = polygon(inset)
+    edges = [(inset[i], inset[(i + 1) % n]) for i in range(n)]
+
+    def dist2(x, y, a, b):
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        t = ((x - a[0]) * dx + (y - a[1]) * dy) / (dx * dx + dy * dy)
+        t = min(max(t, 0.0), 1.0)
+        return (x - a[0] - t * dx) ** 2 + (y - a[1] - t * dy) ** 2
+
+    def inside(x, y):
+        return core(x, y) or any(dist2(x, y, a, b) <= r * r for a, b in edges)
+    return inside
+
+
 def union(*shapes):
     return lambda x, y: any(s(x, y) for s in shapes)
 
 
 def minus(a, b):
     return lambda x, y: a(x, y) and not b(x, y)
-
-
-def rotated(shape, cx, cy, degrees):
-    """The shape turned about (cx, cy); positive is clockwise on screen."""
-    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
-
-    def inside(x, y):
-        dx, dy = x - cx, y - cy
-        return shape(cx + dx * c + dy * s, cy - dx * s + dy * c)
-    return inside
 
 
 def mix(a, b, t):
@@ -238,27 +260,44 @@ def glyph_restore():
     return union(front, back)
 
 
+def centre_stroke(a, b, width=1.0):
+    """Stroke through the centres of pixels a and b, covering both ends."""
+    ax, ay, bx, by = a[0] + 0.5, a[1] + 0.5, b[0] + 0.5, b[1] + 0.5
+    length = math.hypot(bx - ax, by - ay)
+    ex, ey = (bx - ax) / length * 0.5, (by - ay) / length * 0.5
+    return seg(ax - ex, ay - ey, bx + ex, by + ey, width)
+
+
 def glyph_close():
-    return union(seg(9, 7, 19, 17, 1.15), seg(19, 7, 9, 17, 1.15))
-
-
-def pin_flat():
-    """Needle to the left, collar plate, body, flared head at the right."""
-    return union(
-        rect(8, 12, 13, 13),        # needle
-        rect(13, 8, 14, 17),        # collar plate
-        frame_rect(14, 10, 18, 15),  # body
-        rect(18, 9, 19, 16),        # head
-    )
+    return union(centre_stroke((9, 7), (18, 16)), centre_stroke((18, 7), (9, 16)))
 
 
 def glyph_pin_off():
-    return pin_flat()
+    # Lying flat: needle to the left, wide plate, body, head.
+    return union(
+        rect(9, 12, 13, 13),    # needle
+        rect(13, 8, 14, 17),    # plate
+        rect(14, 10, 18, 11),   # body, upper side
+        rect(14, 14, 18, 15),   # body, lower side
+        rect(18, 9, 19, 16),    # head
+    )
 
 
 def glyph_pin_on():
-    # Same pin stuck in at an angle, needle towards the lower left.
-    return rotated(pin_flat(), 14.0, 12.5, -45)
+    # The same pin stuck in at 45 degrees, needle to the lower left. Drawn
+    # on pixel diagonals rather than by turning the flat one, which smears.
+    px, py = 12, 13
+
+    def at(du, dn):  # du steps along the pin towards the head, dn across it
+        return (px + du + dn, py - du + dn)
+
+    return union(
+        centre_stroke(at(-3, 0), at(-1, 0)),   # needle
+        centre_stroke(at(0, -2), at(0, 2)),    # plate
+        # body filled in: the pinned pin reads as solid, the loose one hollow
+        centre_stroke(at(1, 0), at(3, 0), 2 * math.sqrt(2) + 1),
+        centre_stroke(at(4, -2), at(4, 2)),    # head
+    )
 
 
 GLYPHS = [
@@ -364,7 +403,8 @@ def draw_icon(size):
     body = rounded_rect(m, m, size - m, size - m, (size - 2 * m) * 0.24)
     cx, cy = s / 2 + s * 0.04, s / 2
     hw, hh = s * 0.20, s * 0.24
-    play = polygon([(cx - hw, cy - hh), (cx + hw * 1.15, cy), (cx - hw, cy + hh)])
+    play = rounded_triangle(
+        [(cx - hw, cy - hh), (cx + hw * 1.15, cy), (cx - hw, cy + hh)], s * 0.035)
     cb = coverage(size, size, body)
     cp = coverage(size, size, play)
     px = []
