@@ -236,6 +236,9 @@ def caption_pixel(x, y):
     if (x + y) % STRIPE_PERIOD == 0:
         k = 5.0 * (1.0 - t)
         base = (base[0] + k * 0.7, base[1] + k * 0.85, base[2] + k)
+    if y == 0:  # a faint sheen along the top edge, gone where the caption tiles
+        k = 7.0 * (1.0 - t)
+        base = (base[0] + k * 0.8, base[1] + k * 0.9, base[2] + k)
     return tuple(int(round(c)) for c in base)
 
 
@@ -378,12 +381,19 @@ def draw_tab(caption, label):
     hover = [row[:] for row in base]
     for y in range(1, TAB_H):
         hover[y] = [mix(p, HOVER_LIFT[0], HOVER_LIFT[1]) for p in hover[y]]
+    # a hint of the accent, so hovering previews where the current mark goes
+    hover[TAB_H - 1] = [mix(p, ACCENT, 0.35) for p in hover[TAB_H - 1]]
     paint(hover, mask, TEXT_HOVER)
 
     cur = [row[:] for row in base]
     for y in range(1, TAB_H):
-        c = mix(CURRENT_TOP, CURRENT_BOTTOM, (y - 1) / float(TAB_H - 2))
+        c = mix(CURRENT_TOP, CURRENT_BOTTOM, (y - 2) / float(TAB_H - 4))
+        if y == 1:
+            c = mix(CURRENT_TOP, (255, 255, 255), 0.10)
         cur[y] = [c] * TAB_W
+        # soft side edges set the panel off from the striped caption
+        for x in (0, TAB_W - 1):
+            cur[y][x] = mix(c, (255, 255, 255), 0.06)
     for y in (TAB_H - 2, TAB_H - 1):
         cur[y] = [ACCENT] * TAB_W
     paint(cur, mask, TEXT_CURRENT)
