@@ -167,8 +167,6 @@ def rounded_triangle(pts, r):
     """Triangle whose corners are rounded with radius r; pts are the corners
     of the triangle before rounding."""
     n = len(pts)
-    cx = sum(p[0] for p in pts) / n
-    cy = sum(p[1] for p in pts) / n
     # Pull the corners in so that the grown shape keeps the original edges.
     inset = []
     for i in range(n):
