@@ -12,6 +12,8 @@
 
 inline constexpr UINT ID_PIN = 0xF090;
 inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
+// Asks a hosting child window to offer a message to its control (lParam: the MSG).
+inline constexpr UINT WM_FORWARDMSG = 0x037F;
 inline constexpr COLORREF kFrameColour = RGB(33, 39, 50);
 inline constexpr wchar_t kCaptionFontFace[] = L"微软雅黑";
 
