@@ -171,9 +171,18 @@ void MainWindow::SetPinned(bool pin) {
     button->SetImages(0, 2, 1, 2);
     RedrawNow(button->Handle());
   }
-  SetWindowPos(Handle(), pin ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  PlaceTopmost(pin);
   pinned = pin;
   if (button) SetButtonTip(button, pin ? kTipUnpin : kTipPin);
+}
+
+void MainWindow::PlaceTopmost(bool topmost) {
+  // Wine links a window that owns popups after the last of them, which drops it from the
+  // topmost band again; the tips are detached for the move so that both platforms agree.
+  const bool detach = topmost && buttonTips;
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, 0);
+  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
 }
 
 LRESULT MainWindow::OnTogglePin(UINT, WPARAM, LPARAM, BOOL&) {
@@ -224,12 +233,12 @@ LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (wParam != ABN_FULLSCREENAPP || !pinned) return 0;
   if (lParam) {
     if (yieldedTopmost) return 0;
-    SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceTopmost(false);
     yieldedTopmost = true;
     if (HWND player = FindWindowExW(nullptr, nullptr, L"ShockwaveFlashFullScreen", nullptr)) BringWindowToTop(player);
   } else if (yieldedTopmost) {
     yieldedTopmost = false;
-    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceTopmost(true);
   }
   return 0;
 }

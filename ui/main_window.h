@@ -60,6 +60,7 @@ class MainWindow : public fw::Dialog, public fw::MessageFilter, public fw::IdleH
   LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void CentreInWorkArea();
+  void PlaceTopmost(bool topmost);
   void CreateCaptionButtons();
   void CreateCaptionFont();
   // Sets a caption button's tip, and its window text so screen readers can name it.
