@@ -22,12 +22,13 @@ namespace {
 
 constexpr COLORREF kFrame = RGB(33, 39, 50);
 
-// The client area as painted, through WM_PRINTCLIENT.
-struct Snapshot {
-  explicit Snapshot(HWND window) {
+// A window's client area as it paints itself (WM_PRINTCLIENT); then a pixel of it, or of
+// one of the program's bitmaps as the resource holds it.
+class Printed {
+ public:
+  explicit Printed(HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    width = client.right;
     HDC screen = GetDC(nullptr);
     dc = CreateCompatibleDC(screen);
     bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
@@ -35,19 +36,19 @@ struct Snapshot {
     old = SelectObject(dc, bitmap);
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   }
-  ~Snapshot() {
+  ~Printed() {
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
   }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  int width;
+  COLORREF operator()(int x, int y) const { return GetPixel(dc, x, y); }
+
+ private:
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ old;
 };
 
-// A pixel of one of the program's bitmaps, as the resource holds it.
 COLORREF BitmapPixel(UINT id, int x, int y) {
   HBITMAP bitmap = static_cast<HBITMAP>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -57,21 +58,6 @@ COLORREF BitmapPixel(UINT id, int x, int y) {
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(bitmap);
-  return c;
-}
-
-// A button's frame as it paints itself.
-COLORREF ButtonPixel(HWND button, int x, int y) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 28, 25);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  const COLORREF c = GetPixel(dc, x, y);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   return c;
 }
 
@@ -216,7 +202,7 @@ TEST_F(main_window, tips_name_the_buttons_and_follow_pin_and_maximise) {
     EXPECT_EQ(Topmost(window), p.topmost);
     EXPECT_EQ(Tip(tips, window, Button(ID_PIN)), p.tip);
     for (int x : {2, 14})  // background and glyph middle of the idle frame
-      EXPECT_EQ(ButtonPixel(Button(ID_PIN), x, 12), BitmapPixel(p.bitmap, x, 12));
+      EXPECT_EQ(Printed(Button(ID_PIN))(x, 12), BitmapPixel(p.bitmap, x, 12));
   }
 
   // Released outside, a press clicks nothing.
@@ -228,7 +214,7 @@ TEST_F(main_window, tips_name_the_buttons_and_follow_pin_and_maximise) {
   const RECT unused = {};
   Main().UpdateMaxButton(true, unused);
   EXPECT_EQ(Tip(tips, window, Button(SC_MAXIMIZE)), L"还原");
-  EXPECT_EQ(ButtonPixel(Button(SC_MAXIMIZE), 14, 12), BitmapPixel(IDB_RESTORE, 14, 12));
+  EXPECT_EQ(Printed(Button(SC_MAXIMIZE))(14, 12), BitmapPixel(IDB_RESTORE, 14, 12));
   Main().UpdateMaxButton(false, unused);
   EXPECT_EQ(Tip(tips, window, Button(SC_MAXIMIZE)), L"最大化");
 }
@@ -281,23 +267,23 @@ TEST_F(main_window, paints_frame_caption_icon_and_title) {
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << "W " << r.width << " (" << r.x << ", " << r.y << ")");
     Main().SetPosAndLayout(before.left, before.top, r.width, 628, SWP_NOZORDER);
-    EXPECT_EQ(Snapshot(window).At(r.x, r.y), r.want);
+    EXPECT_EQ(Printed(window)(r.x, r.y), r.want);
   }
   Main().SetPosAndLayout(before.left, before.top, 994, 628, SWP_NOZORDER);
 
   // White title pixels only in VIP mode, and only inside the title rectangle.
   Main().SetTitle(L"标题 Title");
-  auto whiteIn = [](const Snapshot& s, int left, int right) {
+  auto whiteIn = [](int left, int right) {
+    const Printed print(window);
     int n = 0;
     for (int x = left; x < right; ++x)
-      for (int y = 0; y < 25; ++y) n += GetRValue(s.At(x, y)) > 200 && GetBValue(s.At(x, y)) > 200;
+      for (int y = 0; y < 25; ++y) n += GetRValue(print(x, y)) > 200 && GetBValue(print(x, y)) > 200;
     return n;
   };
-  EXPECT_EQ(whiteIn(Snapshot(window), 37, 300), 0);
+  EXPECT_EQ(whiteIn(37, 200), 0);
   startedFromVipClient = 1;
-  const Snapshot vip(window);
-  EXPECT_GT(whiteIn(vip, 37, 300), 20);
-  EXPECT_EQ(whiteIn(vip, 300, 994 - 185), 0);
+  EXPECT_GT(whiteIn(37, 200), 10);
+  EXPECT_EQ(whiteIn(994 - 185, 994 - 112), 0);
 }
 
 TEST_F(main_window, start_up_command_lines) {
