@@ -1,7 +1,6 @@
-// Shared helpers for the bencoding tests: reading a text both ways and describing the outcome.
+// Shared helpers for the bencoding tests: reading a text and describing what the read left.
 #pragma once
 
-#include <functional>
 #include <ios>
 #include <sstream>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "bencoding/bencode.h"
 #include "bencoding/var.h"
+#include "reference_reader.h"
 
 namespace bencoding_test {
 
@@ -42,29 +42,17 @@ inline std::ostream& operator<<(std::ostream& os, const read_outcome& r) {
     return os << "{\"" << r.written << "\", kind " << r.kind << ", state " << r.state << ", pos " << r.pos << "}";
 }
 
-// tellg() answers -1 on a failed stream; the buffer still knows.
-inline long long stream_pos(std::istream& is) {
-    return static_cast<long long>(is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
-}
-
-inline read_outcome describe(std::istream& is, const var& v) {
-    return {encode(v), v.kind(), is.rdstate(), stream_pos(is)};
-}
-
-using stream_setup = std::function<void(std::istream&)>;
-
-// Reads with operator>>, or with the literal formatted-extraction reader, on a stream that
-// `setup` may prepare first.
-inline read_outcome read(std::string_view input, bool extracting = false, const stream_setup& setup = {}) {
+// Reads with operator>>, or with the reference transcription of the procedure.
+inline read_outcome read(std::string_view input, bool reference = false) {
     std::istringstream is{std::string(input)};
-    if (setup) setup(is);
     var v;
     v = 9;  // the reader clears whatever was there
-    if (extracting)
-        zv::encoding::bencoding::read_by_extraction(is, v);
+    if (reference)
+        reference_read(is, v);
     else
         is >> v;
-    return describe(is, v);
+    // tellg() answers -1 on a failed stream; the buffer still knows.
+    return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
 inline const std::string canonical_torrent =
