@@ -1,11 +1,16 @@
 // Torrent inspection against fixtures whose expected results come from other tools
 // (make_fixtures.py), and tables of hand-written torrents.
+#include "bencoding/file_read.h"
 #include "bencoding/hex.h"
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
 #include "bencoding/torrent.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -112,6 +117,10 @@ TEST(torrent_test, hand_written_info_dictionaries) {
         {files({"d4:pathl5:a.txte4:pathl8:film.aviee"}), false},  // the first "path" counts
         {files({"le", "i1e", "8:film.avi", "l4:pathl8:film.aviee"}), false},
         {files({"d5:pathsl8:film.aviee"}), false},
+        // v2 only ("meta version" 2, no "pieces"): its SHA-1 names no swarm. Hybrids keep their v1 link.
+        {"d12:meta versioni2e4:name8:film.mkve", false, false},
+        {"d12:meta versioni2e4:name8:film.mkv6:pieces0:e", true},
+        {"d12:meta versioni1e4:name8:film.mkve", true}, {"d12:meta version1:24:name8:film.mkve", true},
         // Hostile: none may crash, hang or allocate without bound.
         {"d4:name8:film.mkv1:x" + deep + "e", false, false}, {"di1e8:film.mkve", false, false},
         {"d4:name2147483647:film.mkve", false, false}, {"d4:name99999999999:film.mkve", false, false},
@@ -154,38 +163,91 @@ TEST(torrent_test, mutated_fixtures_never_give_a_malformed_link) {
     }
 }
 
-TEST(torrent_test, paths_that_name_no_readable_torrent_or_too_big_a_one) {
-    std::random_device seed;
-    const fs::path dir = fs::temp_directory_path() / ("kp_torrent_test_" + std::to_string(seed()));
-    fs::create_directories(dir / "folder.torrent");
-    const fs::path source = fs::u8path(fixture_path("mktorrent_single.torrent"));
-    const std::wstring link = torrent_magnet_link(source.wstring());
-    ASSERT_FALSE(link.empty());
-    const auto copy = [&](const char* name, std::uintmax_t size = 0) {
+// A scratch folder with copies of one fixture; removed again at the end.
+struct scratch {
+    scratch() { fs::create_directories(dir / "folder.torrent"); }
+    ~scratch() {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    std::wstring copy(const std::string& name, std::uintmax_t size = 0) const {
         fs::copy_file(source, dir / name);
-        if (size != 0) fs::resize_file(dir / name, size);  // sparse: zero bytes the reader never reaches
+        if (size != 0) fs::resize_file(dir / name, size);
         return (dir / name).wstring();
-    };
+    }
+    const fs::path dir = fs::temp_directory_path() / ("kp_torrent_test_" + std::to_string(std::random_device()()));
+    const fs::path source = fs::u8path(fixture_path("mktorrent_single.torrent"));
+};
+
+TEST(torrent_test, paths_that_name_no_readable_torrent) {
+    const scratch files;
+    const std::wstring link = torrent_magnet_link(files.source.wstring());
+    ASSERT_FALSE(link.empty());
     const struct {
         std::wstring path;
         bool video;
         bool link;
     } rows[] = {
         {L"", false, false},
-        {(dir / "missing.torrent").wstring(), false, false},
-        {(dir / "folder.torrent").wstring(), false, false},
+        {(files.dir / "missing.torrent").wstring(), false, false},
+        {(files.dir / "folder.torrent").wstring(), false, false},
         // The link does not care about the extension; the video check does.
-        {copy("copy.bin"), false, true},
-        {copy("copy.TORRENT"), true, true},
-        {copy("at limit.torrent", torrent_size_limit), true, true},
-        {copy("past limit.torrent", torrent_size_limit + 1), false, false},
+        {files.copy("copy.bin"), false, true},
+        {files.copy("copy.TORRENT"), true, true},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(fs::path(r.path).filename().string());
         expect_path(r.path, r.video, r.link ? link : L"");
     }
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
 }
+
+TEST(torrent_test, read_file_bounded_takes_the_bound_and_no_more) {
+    const scratch files;
+    const std::uintmax_t size = fs::file_size(files.source);
+    const struct {
+        std::size_t limit;
+        file_read_result result;
+    } rows[] = {{size, file_read_result::ok}, {size - 1, file_read_result::too_large}, {0, file_read_result::too_large}};
+    const std::wstring path = files.copy("bounded.torrent");
+    for (const auto& r : rows) {
+        file_bytes bytes;
+        EXPECT_EQ(read_file_bounded(path, r.limit, bytes), r.result) << r.limit;
+        EXPECT_EQ(bytes.view(), r.result == file_read_result::ok ? read_fixture("mktorrent_single.torrent") : "");
+    }
+    // Past 64 KiB, so the buffer grows while the file is read.
+    const std::wstring sparse = files.copy("sparse.torrent", 200000);
+    file_bytes bytes;
+    EXPECT_EQ(read_file_bounded(sparse, 200000, bytes), file_read_result::ok);
+    EXPECT_EQ(bytes.size, 200000u);
+    EXPECT_EQ(read_file_bounded(sparse, 199999, bytes), file_read_result::too_large);
+}
+
+#ifdef _WIN32
+TEST(torrent_test, files_held_open_by_a_writer_and_long_paths_are_read) {
+    const scratch files;
+    const std::wstring link = torrent_magnet_link(files.source.wstring());
+    // A download still open in the program that wrote it, sharing reading as browsers do.
+    const std::wstring held = files.copy("held.torrent");
+    HANDLE writer = CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    expect_path(held, true, link);
+    CloseHandle(writer);
+    // A path of 300 characters, made and removed through its \\?\ form.
+    std::wstring path = files.dir.wstring();
+    std::vector<std::wstring> made;
+    while (path.size() < 280) {
+        path += L"\\" + std::wstring(40, L'd');
+        made.push_back(path);
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    }
+    path += L"\\long.torrent";
+    ASSERT_GE(path.size(), 300u);
+    ASSERT_TRUE(CopyFileW(files.source.wstring().c_str(), (L"\\\\?\\" + path).c_str(), FALSE));
+    expect_path(path, true, link);
+    DeleteFileW((L"\\\\?\\" + path).c_str());
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());
+}
+#endif
 
 }  // namespace
