@@ -18,28 +18,31 @@ file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, 
 
     const long long size = stream_size(file.get());
     if (size > 0 && static_cast<unsigned long long>(size) > limit) return file_read_result::too_large;
+    if (size > 0 && map_file(file.get(), size, out)) return file_read_result::ok;
     std::rewind(file.get());
 
     // The size is only a hint: the file may change under us, or not be seekable at all, so the
     // read itself enforces the bound. One byte more than expected tells a grown file.
     std::size_t capacity = size > 0 ? static_cast<std::size_t>(size) + 1 : 64 * 1024;
     if (capacity > limit) capacity = limit + 1;
-    file_bytes read;
+    std::unique_ptr<char[]> data;
+    std::size_t have = 0;
     try {
-        read.data.reset(new char[capacity]);
+        data.reset(new char[capacity]);
         for (;;) {
-            read.size += std::fread(read.data.get() + read.size, 1, capacity - read.size, file.get());
-            if (read.size > limit) return file_read_result::too_large;
-            if (read.size < capacity) break;
+            have += std::fread(data.get() + have, 1, capacity - have, file.get());
+            if (have > limit) return file_read_result::too_large;
+            if (have < capacity) break;
             capacity = capacity > limit / 2 ? limit + 1 : capacity * 2;
             std::unique_ptr<char[]> larger(new char[capacity]);
-            std::memcpy(larger.get(), read.data.get(), read.size);
-            read.data = std::move(larger);
+            std::memcpy(larger.get(), data.get(), have);
+            data = std::move(larger);
         }
+        out.data = std::shared_ptr<const char>(data.release(), std::default_delete<const char[]>());
     } catch (const std::bad_alloc&) {
         return file_read_result::too_large;
     }
-    out = std::move(read);
+    out.size = have;
     return file_read_result::ok;
 }
 

@@ -11,9 +11,9 @@ namespace zv::encoding::bencoding {
 
 enum class file_read_result { ok, cannot_open, too_large };
 
-// A file's bytes in a buffer that was never cleared before the read filled it.
+// A file's bytes: mapped, or in a buffer that was not cleared before the read filled it.
 struct file_bytes {
-    std::unique_ptr<char[]> data;
+    std::shared_ptr<const char> data;  // freed or unmapped with the last owner
     std::size_t size = 0;
     std::string_view view() const { return std::string_view(data.get(), size); }
 };
@@ -26,5 +26,7 @@ file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, 
 std::FILE* open_for_reading(const std::wstring& path);
 // The file's size from its end position; negative when the stream cannot seek.
 long long stream_size(std::FILE* file);
+// Maps `size` bytes of the file read-only; false, with out untouched, where it does not.
+bool map_file(std::FILE* file, long long size, file_bytes& out);
 
 }  // namespace zv::encoding::bencoding

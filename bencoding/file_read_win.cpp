@@ -33,4 +33,7 @@ long long stream_size(std::FILE* file) {
     return _ftelli64(file);
 }
 
+// Read, not mapped: while a view is open the writer could not cut the file short.
+bool map_file(std::FILE*, long long, file_bytes&) { return false; }
+
 }  // namespace zv::encoding::bencoding
