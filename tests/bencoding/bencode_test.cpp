@@ -47,28 +47,20 @@ TEST(bencode_test, reads_leave_value_state_and_position) {
 }
 
 TEST(bencode_test, read_write_cycle) {
-    using namespace std::string_literals;
-    std::string many = "l";  // fills the writer's buffer a few times
-    for (int i = 0; i < 15000; ++i) many += "3:abci1e";
-    many += "e";
-    // Other input is normalised once and then stays; canonical input comes back byte for byte.
-    std::vector<std::pair<std::string, std::string>> rows = {
-        {" d 1:b i+01e 1:a l 0003:xyz e e", "d1:al3:xyze1:bi1ee"},
-        {"d1:a1:x1:a1:y+1:bi-0ee", "d1:a1:x1:bi0ee"},
-    };
-    for (const std::string& canonical : {"li255ei-3ee"s, "d0:0:e"s, "4:\0\xff\n "s, canonical_torrent, many,
-                                         "300000:" + std::string(300000, 'q')})
-        rows.push_back({canonical, canonical});
-    for (const auto& [input, once] : rows) {
-        SCOPED_TRACE(input.substr(0, 40));
-        EXPECT_EQ(read(input), (read_outcome{once, read(once).kind, good, static_cast<long long>(input.size())}));
-        // Written again on a stream set up for other number forms, which the writer ignores.
-        std::istringstream is(once);
+    // Other input is normalised; canonical input comes back byte for byte, whatever the
+    // stream's number formatting (which the writer ignores), past the writer's buffer too.
+    const std::pair<std::string, std::string> rows[] = {
+        {" d 1:b i+01e 1:a l 0003:xyz e e", "d1:al3:xyze1:bi1ee"}, {"d1:a1:x1:a1:y+1:bi-0ee", "d1:a1:x1:bi0ee"},
+        {canonical_torrent, canonical_torrent}, {"l300000:" + std::string(300000, 'q') + "i-3ee", ""}};
+    for (const auto& [input, normal] : rows) {
+        const std::string once = normal.empty() ? input : normal;
+        std::istringstream is(input);
         var v;
         is >> v;
         std::ostringstream os;
         os << std::hex << std::showpos << std::setw(20) << v;
-        EXPECT_EQ(os.str(), once);
+        EXPECT_EQ(os.str(), once) << input.substr(0, 40);
+        EXPECT_EQ(read(once).written, once);
     }
 }
 
