@@ -17,17 +17,14 @@ inline constexpr std::size_t kCommandAreaBytes = 8192;
 inline constexpr std::size_t kCommandAreaUnits = kCommandAreaBytes / 2;
 inline constexpr std::size_t kMaxCommandUnits = kCommandAreaUnits - 1;
 
-// The text in an area of `units` code units: up to the first 0, at most kMaxCommandUnits
-// and never past the end. Any process of the session may have written the area, so
-// nothing in it is trusted; the result is a private copy.
+// The text in an area: up to the first 0, at most kMaxCommandUnits. Any process of the
+// session may have written the area, so nothing in it is trusted; the result is a private copy.
 template <class Unit>
-std::wstring ReadCommandArea(const volatile Unit* area, std::size_t units) {
+std::wstring ReadCommandArea(const volatile Unit* area) {
   std::wstring text;
   if (!area) return text;
-  std::size_t limit = units < kCommandAreaUnits ? units : kCommandAreaUnits;
-  if (limit > kMaxCommandUnits) limit = kMaxCommandUnits;
-  text.reserve(limit);
-  for (std::size_t i = 0; i < limit; ++i) {
+  text.reserve(kMaxCommandUnits);
+  for (std::size_t i = 0; i < kMaxCommandUnits; ++i) {
     const Unit c = area[i];
     if (c == 0) break;
     text.push_back(static_cast<wchar_t>(c));
@@ -38,16 +35,13 @@ std::wstring ReadCommandArea(const volatile Unit* area, std::size_t units) {
 inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Writes text cut to what fits (at most kMaxCommandUnits, one less where the cut would
-// split a surrogate pair) and its terminator. The first
-// unit is written last, so a reader polling for "pending" never sees a half-written text.
+// Writes text cut to at most kMaxCommandUnits (one less where the cut would split a
+// surrogate pair) and its terminator. The first unit is written last, so a reader polling
+// for "pending" never sees a half-written text.
 template <class Unit>
-void WriteCommandArea(volatile Unit* area, std::size_t units, const std::wstring& text) {
-  if (!area || units == 0) return;
-  std::size_t n = text.size();
-  if (n > units - 1) n = units - 1;
-  if (n > kMaxCommandUnits) n = kMaxCommandUnits;
-  // Never cut between the two halves of a surrogate pair.
+void WriteCommandArea(volatile Unit* area, const std::wstring& text) {
+  if (!area) return;
+  std::size_t n = text.size() < kMaxCommandUnits ? text.size() : kMaxCommandUnits;
   if (n > 0 && n < text.size() && IsHighSurrogate(text[n - 1]) && IsLowSurrogate(text[n])) --n;
   area[n] = 0;
   for (std::size_t i = 1; i < n; ++i) area[i] = static_cast<Unit>(text[i]);
@@ -59,4 +53,17 @@ void WriteCommandArea(volatile Unit* area, std::size_t units, const std::wstring
 template <class Unit>
 bool CommandAreaPending(const volatile Unit* area) {
   return area && area[0] != 0;
+}
+
+// The receiver's turn: the pending text goes to dispatch, then the area is freed. Only a
+// text taken is freed, and only while it is still there: a message that finds the area free
+// writes nothing, since a sender may be storing its first unit that very moment, and a text
+// a later sender wrote meanwhile stays for its own message. area is re-read after dispatch,
+// which may have closed it.
+template <class Unit, class Dispatch>
+void TakeCommand(volatile Unit* const& area, Dispatch&& dispatch) {
+  const std::wstring text = ReadCommandArea(area);
+  if (text.empty()) return;
+  dispatch(text);
+  if (area && ReadCommandArea(area) == text) area[0] = 0;
 }

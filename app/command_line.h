@@ -11,7 +11,7 @@
 // program name). An empty text, or a failing splitter, gives no tokens.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& text);
 
-// PathFileExistsW, for tokens that IsProbeablePath allows.
+// PathFileExistsW; ReadCommandTokens asks it only about tokens IsProbeablePath allows.
 bool PathExists(const std::wstring& token);
 
 // The relay reading of a whole text: empties list, then fills it.

@@ -20,9 +20,9 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& text) {
 }
 
 bool PathExists(const std::wstring& token) {
-  return !token.empty() && IsProbeablePath(token) && PathFileExistsW(token.c_str()) != FALSE;
+  return PathFileExistsW(token.c_str()) != FALSE;
 }
 
 void ParseCommandList(const std::wstring& text, CommandList& list) {
-  ParseCommandListWith(text, list, SplitCommandLine, PathExists);
+  ReadCommandTokens(SplitCommandLine(text), PathExists, list);
 }

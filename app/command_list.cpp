@@ -31,7 +31,10 @@ bool IsLink(const std::wstring& text) {
 }
 
 bool IsProbeablePath(const std::wstring& token) {
-  return !(token.size() >= 2 && IsSeparator(token[0]) && IsSeparator(token[1]));
+  if (token.size() >= 2 && IsSeparator(token[0]) && IsSeparator(token[1])) return false;
+  // \??\ hands the rest to the object manager as it stands: \??\UNC\host\share reaches the network.
+  return !(token.size() >= 4 && IsSeparator(token[0]) && token[1] == L'?' && token[2] == L'?' &&
+           IsSeparator(token[3]));
 }
 
 void ReadCommandTokens(const std::vector<std::wstring>& tokens, const PathProbe& exists,
@@ -48,11 +51,4 @@ void ReadCommandTokens(const std::vector<std::wstring>& tokens, const PathProbe&
       list[std::move(kv.first)] = std::move(kv.second);
     }
   }
-}
-
-void ParseCommandListWith(const std::wstring& text, CommandList& list, const TokenSplitter& split,
-                          const PathProbe& exists) {
-  list.clear();
-  if (text.empty() || !split) return;
-  ReadCommandTokens(split(text), exists, list);
 }

@@ -23,20 +23,16 @@ std::pair<std::wstring, std::wstring> SplitToken(const std::wstring& token);
 // True when the text begins with a link prefix, ASCII letters compared without case.
 bool IsLink(const std::wstring& text);
 
-using TokenSplitter = std::function<std::vector<std::wstring>(const std::wstring& text)>;
 using PathProbe = std::function<bool(const std::wstring& token)>;
 
-// Whether a token may be handed to the file-existence test at all. Tokens that would
-// make the test reach out to the network or to a device (\\server\share, \\?\, \\.\,
-// //server) are refused: the relayed text comes from any process of the session.
+// Whether a token may be handed to the file-existence test at all: drive-letter and relative
+// paths only. UNC and device forms (two leading separators of either kind, \\?\, \\.\,
+// \??\) would make the test reach a remote share or a device, and the relayed text comes
+// from any process of the session.
 bool IsProbeablePath(const std::wstring& token);
 
-// The relay reading: empties list, then files each non-empty token as "path" (an
-// existing file or folder), "url" (a bare link) or its own key, later keys replacing
+// The relay reading: empties list, then files each non-empty token as "path" (a probeable
+// token that exists passes), "url" (a bare link) or its own key, later keys replacing
 // earlier ones.
 void ReadCommandTokens(const std::vector<std::wstring>& tokens, const PathProbe& exists,
                        CommandList& list);
-
-// ReadCommandTokens over the tokens that split yields for text.
-void ParseCommandListWith(const std::wstring& text, CommandList& list, const TokenSplitter& split,
-                          const PathProbe& exists);

@@ -7,19 +7,25 @@
 
 namespace {
 
-const wchar_t* RegisterCommandClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kCommandWindowName;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered ? kCommandWindowName : nullptr;
+// Registered on every Open, so a failed registration is tried again rather than remembered.
+bool RegisterCommandClass(WNDPROC proc) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = kCommandWindowName;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// A section that someone else made first with SEC_RESERVE, or partly committed, maps all
+// the same, and the first read of an uncommitted page faults.
+bool WholeViewCommitted(const void* view) {
+  MEMORY_BASIC_INFORMATION info = {};
+  return VirtualQuery(view, &info, sizeof(info)) == sizeof(info) && info.State == MEM_COMMIT &&
+         info.RegionSize >= kCommandAreaBytes;
 }
 
 }  // namespace
@@ -64,12 +70,10 @@ bool CommandWindow::Open(const std::wstring& /*commandLine*/) {
   AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
 
   target = FindWindowW(kCommandWindowName, kCommandWindowName);
-  if (!target && !ownWindow) {
-    if (const wchar_t* cls = RegisterCommandClass(WindowProc)) {
-      ownWindow = CreateWindowExW(0, cls, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this);
-    }
+  if (!target && !ownWindow && RegisterCommandClass(WindowProc)) {
+    ownWindow = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), this);
   }
   if (!target) target = ownWindow;
 
@@ -77,8 +81,12 @@ bool CommandWindow::Open(const std::wstring& /*commandLine*/) {
   mapping = CreateArea(kCommandAreaName, kCommandAreaSecurity, existed);
   if (!mapping) return false;
   // Exactly the contract's size: a smaller section made by someone else fails to map
-  // instead of being read past its end.
+  // instead of being read past its end; an uncommitted one is refused like it.
   void* mapped = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kCommandAreaBytes);
+  if (mapped && !WholeViewCommitted(mapped)) {
+    UnmapViewOfFile(mapped);
+    mapped = nullptr;
+  }
   if (!mapped) {
     CloseHandle(mapping);
     mapping = nullptr;
@@ -93,7 +101,7 @@ void CommandWindow::Send(const std::wstring& text) {
   if (text.empty()) return;
   if (view) {
     for (int sleeps = 0; sleeps < 10 && CommandAreaPending(view); ++sleeps) Sleep(100);
-    WriteCommandArea(view, kCommandAreaUnits, text);
+    WriteCommandArea(view, text);
   }
   if (!target) return;  // PostMessageW(NULL) would post to our own thread instead
   DWORD owner = 0;
@@ -138,12 +146,9 @@ void CommandWindow::OnCommandMessage() {
   handling = true;
   do {
     handleAgain = false;
-    const std::wstring text = ReadCommandArea(view, kCommandAreaUnits);
-    Dispatch(text);
-    // Freed only now, so a waiting sender waits for the previous command to be carried
-    // out. A sender that gave up waiting while the listeners ran has put its own text
-    // there and posted again; that text is left for its message instead of wiped unseen.
-    if (view && ReadCommandArea(view, kCommandAreaUnits) == text) view[0] = 0;
+    // Freed only after the listeners, so a waiting sender waits for the previous command
+    // to be carried out.
+    TakeCommand(view, [this](const std::wstring& text) { Dispatch(text); });
   } while (handleAgain && view);
   handling = false;
 }

@@ -1,5 +1,5 @@
-// Speed of reading a large torrent-like buffer: operator>> through a string stream (and the
-// literal formatted-extraction reader as the reference), the scanner, and a file walk on views.
+// Speed of reading a large torrent-like buffer: operator>> through a string stream, the
+// scanner, and torrent inspection in memory.
 #include <benchmark/benchmark.h>
 
 #include <sstream>
@@ -7,6 +7,7 @@
 
 #include "bencoding/bencode.h"
 #include "bencoding/scan.h"
+#include "bencoding/torrent.h"
 #include "bencoding/var.h"
 
 namespace {
@@ -42,19 +43,6 @@ void read_with_operator(benchmark::State& state) {
 }
 BENCHMARK(read_with_operator)->Unit(benchmark::kMillisecond);
 
-void read_by_formatted_extraction(benchmark::State& state) {
-    const std::string& text = torrent_12mb();
-    for (auto _ : state) {
-        std::istringstream is(text);
-        var root;
-        read_by_extraction(is, root);
-        if (!is.good()) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(root.size());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
-BENCHMARK(read_by_formatted_extraction)->Unit(benchmark::kMillisecond);
-
 void scan_whole(benchmark::State& state) {
     const std::string& text = torrent_12mb();
     for (auto _ : state) {
@@ -66,25 +54,13 @@ void scan_whole(benchmark::State& state) {
 }
 BENCHMARK(scan_whole)->Unit(benchmark::kMillisecond);
 
-// What torrent inspection does: the info span, then every file's last path part.
-void scan_info_and_walk_files(benchmark::State& state) {
+// What torrent inspection does: one scan for the info span and the file names, then SHA-1.
+void inspect_in_memory(benchmark::State& state) {
     const std::string& text = torrent_12mb();
-    for (auto _ : state) {
-        span info_span;
-        if (!find_root_entry(text.data(), text.size(), "info", info_span)) state.SkipWithError("no info");
-        const value_view info(text.data(), text.size(), info_span);
-        value_view files;
-        info.find("files", files);
-        std::size_t names = 0;
-        files.for_each_element([&](const value_view& file) {
-            value_view path, last;
-            if (file.find("path", path) && path.last_element(last)) names += last.bytes().size();
-        });
-        benchmark::DoNotOptimize(names);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(torrent_bytes_magnet_link(text));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(scan_info_and_walk_files)->Unit(benchmark::kMillisecond);
+BENCHMARK(inspect_in_memory)->Unit(benchmark::kMillisecond);
 
 void write_back(benchmark::State& state) {
     const std::string& text = torrent_12mb();

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 # Writes the reference torrent for speed measurements: about 12 MB, 100,000 files in
 # nested folders, canonical bencode, the only video file last (so a video check must walk
-# every entry). Deterministic. Usage: make_reference_torrent.py OUTPUT
+# every entry). Deterministic. With --near-misses every name looks like a video to a
+# quick byte filter (".ts.bak", ".txt" style) without being one.
+# Usage: make_reference_torrent.py [--near-misses] OUTPUT
 import random
 import sys
 
@@ -32,15 +34,19 @@ def bencode(value, out):
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_reference_torrent.py OUTPUT")
+    args = sys.argv[1:]
+    near_misses = args[:1] == ["--near-misses"]
+    args = args[1:] if near_misses else args
+    if len(args) != 1:
+        sys.exit("usage: make_reference_torrent.py [--near-misses] OUTPUT")
     rng = random.Random(20261206)
     files = []
     total = 0
     for i in range(FILES):
         length = rng.randrange(1, 106000)
         total += length
-        name = f"file_{i:06d}.mkv" if i == FILES - 1 else f"file_{i:06d}.dat"
+        other = (".ts.bak" if i % 2 else ".mkv.txt") if near_misses else ".dat"
+        name = f"file_{i:06d}" + (".mkv" if i == FILES - 1 else other)
         files.append({"length": length, "path": [f"set_{i // 10000:02d}", f"group_{i // 100 % 100:02d}", name]})
     pieces = (total + PIECE - 1) // PIECE
     info = {
@@ -53,9 +59,9 @@ def main():
             "creation date": 1765000000, "info": info}
     out = bytearray()
     bencode(root, out)
-    with open(sys.argv[1], "wb") as f:
+    with open(args[0], "wb") as f:
         f.write(out)
-    print(f"{sys.argv[1]}: {len(out)} bytes, {FILES} files, {pieces} pieces")
+    print(f"{args[0]}: {len(out)} bytes, {FILES} files, {pieces} pieces")
 
 
 if __name__ == "__main__":

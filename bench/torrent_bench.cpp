@@ -40,7 +40,7 @@ std::wstring reference_path() {
     return wide;
 }
 
-bool reference_bytes(benchmark::State& state, std::string& bytes) {
+bool reference_bytes(benchmark::State& state, file_bytes& bytes) {
     if (read_file_bounded(reference_path(), torrent_size_limit, bytes) != file_read_result::ok) {
         state.SkipWithError("set KP_REFERENCE_TORRENT to the reference torrent");
         return false;
@@ -49,7 +49,7 @@ bool reference_bytes(benchmark::State& state, std::string& bytes) {
 }
 
 void inspect_file(benchmark::State& state, int what) {
-    std::string bytes;
+    file_bytes bytes;
     if (!reference_bytes(state, bytes)) return;
     const std::wstring path = reference_path();
     for (auto _ : state) {
@@ -57,7 +57,7 @@ void inspect_file(benchmark::State& state, int what) {
         if (what == 1) benchmark::DoNotOptimize(torrent_magnet_link(path));
         if (what == 2) benchmark::DoNotOptimize(torrent_inspect(path));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size));
 }
 BENCHMARK_CAPTURE(inspect_file, torrent_has_video, 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(inspect_file, torrent_magnet_link, 1)->Unit(benchmark::kMillisecond);
@@ -65,26 +65,26 @@ BENCHMARK_CAPTURE(inspect_file, torrent_inspect, 2)->Unit(benchmark::kMillisecon
 
 // The same work on bytes already in memory, to tell reading from parsing and hashing.
 void inspect_bytes(benchmark::State& state, int what) {
-    std::string bytes;
+    file_bytes bytes;
     if (!reference_bytes(state, bytes)) return;
     for (auto _ : state) {
-        if (what == 0) benchmark::DoNotOptimize(torrent_bytes_have_video(bytes));
-        if (what == 1) benchmark::DoNotOptimize(torrent_bytes_magnet_link(bytes));
+        if (what == 0) benchmark::DoNotOptimize(torrent_bytes_have_video(bytes.view()));
+        if (what == 1) benchmark::DoNotOptimize(torrent_bytes_magnet_link(bytes.view()));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size));
 }
 BENCHMARK_CAPTURE(inspect_bytes, have_video, 0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(inspect_bytes, magnet_link, 1)->Unit(benchmark::kMillisecond);
 
 void read_only(benchmark::State& state) {
-    std::string bytes;
+    file_bytes bytes;
     if (!reference_bytes(state, bytes)) return;
     const std::wstring path = reference_path();
     for (auto _ : state) {
         read_file_bounded(path, torrent_size_limit, bytes);
-        benchmark::DoNotOptimize(bytes.data());
+        benchmark::DoNotOptimize(bytes.data.get());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size));
 }
 BENCHMARK(read_only)->Unit(benchmark::kMillisecond);
 

@@ -1,18 +1,14 @@
-// Stream reading (through the stream buffer, replaying formatted extraction) and writing of var.
+// Stream reading (the stream's own formatted extraction driving the grammar core) and writing of var.
 #include "bencoding/bencode.h"
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <istream>
-#include <locale>
 #include <memory>
 #include <new>
 #include <ostream>
-#include <streambuf>
 #include <string>
 #include <string_view>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -24,60 +20,21 @@ namespace {
 // Declared lengths are trusted only as far as the stream delivers: bytes arrive in chunks.
 constexpr std::size_t read_chunk = 64 * 1024;
 
-class streambuf_cursor {
-public:
-    using bytes_type = std::string;
-    using traits = std::char_traits<char>;
-
-    explicit streambuf_cursor(std::streambuf& sb) : sb_(sb) {}
-
-    int peek() { return to_byte(sb_.sgetc()); }
-    int next() { return to_byte(sb_.snextc()); }
-    int take() { return to_byte(sb_.sbumpc()); }
-    bool unget(char c) { return !traits::eq_int_type(sb_.sputbackc(c), traits::eof()); }
-    std::size_t pos() const { return 0; }
-
-    bool read(std::int32_t n, std::string& out) {
-        out.clear();
-        std::size_t left = static_cast<std::size_t>(n);
-        while (left > 0) {
-            const std::size_t chunk = std::min(left, read_chunk);
-            const std::size_t had = out.size();
-            out.resize(had + chunk);
-            const std::streamsize got = sb_.sgetn(&out[had], static_cast<std::streamsize>(chunk));
-            if (got < static_cast<std::streamsize>(chunk)) {
-                out.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
-                return false;
-            }
-            left -= chunk;
-        }
-        return true;
-    }
-
-private:
-    static int to_byte(traits::int_type c) {
-        return traits::eq_int_type(c, traits::eof()) ? -1 : static_cast<unsigned char>(traits::to_char_type(c));
-    }
-
-    std::streambuf& sb_;
-};
-
-// The stream's own formatted extraction, one operation at a time.
-class extraction_source {
+// The stream's own formatted extraction, one step at a time: its settings, white space,
+// put-back refusals and throwing buffers are the stream's to handle.
+class stream_source {
 public:
     using bytes_type = std::string;
 
-    explicit extraction_source(std::istream& is) : is_(is) {}
+    explicit stream_source(std::istream& is) : is_(is) {}
 
     bool good() const { return is_.good(); }
-    bool failed() const { return is_.fail(); }
     void set_fail() { is_.setstate(std::ios_base::failbit); }
     std::size_t pos() const { return 0; }
 
     int get_char() {
         char c = 0;
-        if (!(is_ >> c)) return -1;
-        return static_cast<unsigned char>(c);
+        return is_ >> c ? static_cast<unsigned char>(c) : -1;
     }
     void putback(char c) { is_.putback(c); }
     bool get_int32(std::int32_t& n) {
@@ -92,17 +49,16 @@ public:
         n = x;
         return !is_.fail();
     }
-    bool read(std::int32_t n, std::string& out) {
+    bool read(std::size_t n, std::string& out) {
         out.clear();
-        std::size_t left = static_cast<std::size_t>(n);
         do {
-            const std::size_t chunk = std::min(left, read_chunk);
+            const std::size_t chunk = std::min(n, read_chunk);
             const std::size_t had = out.size();
             out.resize(had + chunk);
             is_.read(&out[had], static_cast<std::streamsize>(chunk));
             if (is_.fail()) return false;
-            left -= chunk;
-        } while (left > 0);
+            n -= chunk;
+        } while (n > 0);
         return true;
     }
 
@@ -200,44 +156,6 @@ private:
     std::vector<frame> frames_;
 };
 
-// Whether the extractor replays this stream's number parsing exactly: decimal, no digit
-// grouping, the standard number parser and plain digits and signs.
-bool replayable(const std::istream& is, const std::locale& loc) {
-    if ((is.flags() & std::ios_base::basefield) != std::ios_base::dec) return false;
-    const auto& parser = std::use_facet<std::num_get<char>>(loc);
-    if (typeid(parser) != typeid(std::num_get<char>)) return false;
-    const auto& punct = std::use_facet<std::numpunct<char>>(loc);
-    const std::string grouping = punct.grouping();
-    if (!grouping.empty() && static_cast<signed char>(grouping[0]) > 0 && grouping[0] != CHAR_MAX) return false;
-    constexpr std::string_view atoms = "+-0123456789";
-    if (atoms.find(punct.decimal_point()) != std::string_view::npos) return false;
-    const auto& ctype = std::use_facet<std::ctype<char>>(loc);
-    for (char c : atoms)
-        if (ctype.widen(c) != c) return false;
-    return true;
-}
-
-template <class Run>
-void guarded(std::istream& is, var_builder& builder, Run&& run) {
-    try {
-        run();
-    } catch (const std::bad_alloc&) {
-        builder.fail(0);
-        is.setstate(std::ios_base::failbit);
-    } catch (const std::ios_base::failure&) {
-        builder.fail(0);
-        throw;  // the caller switched stream exceptions on and asked for this
-    } catch (...) {
-        // What the stream itself does when its buffer throws: badbit, rethrown on request.
-        builder.fail(0);
-        try {
-            is.setstate(std::ios_base::badbit);
-        } catch (...) {
-        }
-        if (is.exceptions() & std::ios_base::badbit) throw;
-    }
-}
-
 class writer {
 public:
     explicit writer(std::ostream& os) : os_(os) {}
@@ -308,47 +226,20 @@ private:
 std::istream& operator>>(std::istream& is, var& v) {
     v.clear();
     if (!is.good()) return is;
-    const std::locale loc = is.getloc();
-    if (!replayable(is, loc)) {
-        read_by_extraction(is, v);
-        return is;
-    }
-    if (is.tie()) is.tie()->flush();
-
-    core::space_table space;
-    const auto& ctype = std::use_facet<std::ctype<char>>(loc);
-    for (int c = 0; c < 256; ++c) space.is[c] = ctype.is(std::ctype_base::space, static_cast<char>(c));
-
     var_builder builder(v);
-    streambuf_cursor cursor(*is.rdbuf());
-    const bool rethrow = (is.exceptions() & std::ios_base::badbit) != 0;
-    core::extractor<streambuf_cursor> src(cursor, space, (is.flags() & std::ios_base::skipws) != 0, rethrow);
+    stream_source src(is);
     try {
         core::read_value(src, builder);
     } catch (const std::bad_alloc&) {
+        // Ours, not the stream's: a declared length or a tree too big for memory is malformed input.
         builder.fail(0);
-        is.setstate(src.state() | std::ios_base::failbit);
-        return is;
+        is.setstate(std::ios_base::failbit);
     } catch (...) {
-        // A buffer exception the caller asked to see: the bits first, as the stream does.
+        // The stream raising the state the caller asked to hear of, or its buffer's exception.
         builder.fail(0);
-        try {
-            is.setstate(src.state() | std::ios_base::badbit);
-        } catch (...) {
-        }
         throw;
     }
-    if (!src.good()) is.setstate(src.state());
     return is;
-}
-
-void read_by_extraction(std::istream& is, var& v) {
-    v.clear();
-    var_builder builder(v);
-    guarded(is, builder, [&] {
-        extraction_source src(is);
-        core::read_value(src, builder);
-    });
 }
 
 std::ostream& operator<<(std::ostream& os, const var& v) {

@@ -7,7 +7,8 @@
 
 namespace zv::encoding::bencoding {
 
-// Reads one value into v (cleared first). Failure shows only in the stream's state; v then
+// Reads one value into v (cleared first) with the stream's own formatted extraction, so its
+// settings (white space, number base, locale) apply. Failure shows only in the stream's state; v then
 // holds what was read completely before the failure point: a bad first byte or string
 // leaves none, a bad integer leaves the integer 0, and an unfinished root list or
 // dictionary keeps the elements and pairs completed before it.
@@ -19,18 +20,13 @@ namespace zv::encoding::bencoding {
 // Stricter where the input would otherwise do harm, each ending the read with failbit:
 //   - at most 512 lists and dictionaries may be open at once; the 513th "l" or "d" fails;
 //   - a negative string or key length fails after its ":";
-//   - a declared length only costs memory as the stream delivers the bytes.
+//   - a declared length only costs memory as the stream delivers the bytes;
+//   - running out of memory ends the read with failbit, not an exception.
 // A stream that is not good on entry is left alone and v stays none.
 std::istream& operator>>(std::istream& is, var& v);
 
 // Writes v: integers as plain decimal whatever the stream's number formatting, dictionary
 // keys in their sorted order, none as nothing at all.
 std::ostream& operator<<(std::ostream& os, const var& v);
-
-// The same reading done literally with the stream's formatted extraction, character by
-// character. operator>> falls back to it for streams whose settings it does not replay
-// itself (a base other than decimal, digit grouping, a replaced number parser), and the
-// tests compare the two.
-void read_by_extraction(std::istream& is, var& v);
 
 }  // namespace zv::encoding::bencoding

@@ -1,19 +1,17 @@
 #include "bencoding/torrent.h"
 
+#include <cstdint>
+
 #include "bencoding/file_read.h"
 #include "bencoding/hex.h"
 #include "bencoding/path.h"
-#include "bencoding/scan.h"
+#include "bencoding/reader_core.h"
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
 
 namespace zv::encoding::bencoding {
 
 namespace {
-
-constexpr int kind_string = 2;
-constexpr int kind_list = 3;
-constexpr int kind_dictionary = 4;
 
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -24,94 +22,143 @@ bool ascii_iequal(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view from_last_dot(std::string_view text) {
-    const std::size_t dot = text.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : text.substr(dot);
-}
-
-// Whether some entry ends in "e" (either case): see names_video.
-constexpr bool some_entry_ends_in_e(std::string_view list) {
-    for (std::size_t i = 1; i < list.size(); ++i)
-        if (list[i] == ';' && (list[i - 1] == 'e' || list[i - 1] == 'E')) return true;
-    return false;
-}
-static_assert(!some_entry_ends_in_e(video_extensions), "names_video relies on no entry ending in e");
-
 // A name is judged by the text the writer gives for it. For a string that is its length, ":"
-// and its bytes, so the part from the last "." is the name's own extension. The text of an
-// integer, list or dictionary ends with its closing "e", and so would any candidate taken from
-// it; no entry ends that way, so such a name is never a video. Deciding this without reading
-// the value keeps a hostile name from costing a tree's worth of memory.
-bool names_video(const value_view& name) {
-    return name.kind() == kind_string && is_video_extension(from_last_dot(name.bytes()));
+// and its bytes, so the part from the last "." is the name's own extension. The text of any
+// other kind ends with its closing "e", and no entry of the list ends so: never a video.
+bool names_video(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && is_video_extension(name.substr(dot));
 }
 
-bool info_of(std::string_view file, value_view& info) {
-    span where;
-    if (!find_root_entry(file.data(), file.size(), "info", where)) return false;
-    info = value_view(file.data(), file.size(), where);
-    return true;
-}
+// One read of the root that follows its first "info" entry and judges the file names as they
+// pass, so neither the info dictionary nor the file list is read twice. The tree operator>>
+// would build keeps the first of equal keys; so does every look-up here.
+class torrent_sink {
+public:
+    bool found = false;  // the info dictionary was read whole
+    std::size_t info_begin = 0, info_end = 0;
 
-// video_extensions cut into its entries once, for the filter below.
-struct extension_table {
-    std::string_view entries[32];  // without their "."
-    std::size_t count = 0;
-    bool first_letter[256] = {};
-    extension_table() {
-        std::string_view list = video_extensions;
-        while (!list.empty() && count < 32) {
-            const std::size_t end = list.find(';');
-            const std::string_view entry = list.substr(1, end == std::string_view::npos ? end : end - 1);
-            entries[count++] = entry;
-            if (!entry.empty()) first_letter[static_cast<unsigned char>(entry[0])] = true;
-            if (end == std::string_view::npos) break;
-            list.remove_prefix(end + 1);
-        }
+    bool has_video() const { return found && !v2_only() && (files_list ? files_video : name_video); }
+    bool v2_only() const { return meta_version >= 2 && !has_pieces; }
+
+    void integer_start(std::size_t) {}
+    bool integer(std::int64_t x, std::size_t depth, std::size_t, std::size_t) {
+        const slot s = take_slot();
+        if (s == slot::meta_version) meta_version = x;
+        if (parent(depth) == role::path) last_video = false;
+        return depth > 0 && s != slot::info;  // a root or an info that is no dictionary: nothing to find
     }
+    bool string(std::string_view& bytes, std::size_t depth, std::size_t, std::size_t) {
+        const slot s = take_slot();
+        if (s == slot::name) name_video = names_video(bytes);
+        if (parent(depth) == role::path) last_video = names_video(bytes);
+        return depth > 0 && s != slot::info;
+    }
+    bool open(int kind, std::size_t depth, std::size_t begin) {
+        const slot s = take_slot();
+        const bool dictionary = kind == core::dictionary_kind;
+        role r = role::other;
+        if (depth == 0 || s == slot::info) {
+            if (!dictionary) return false;
+            r = depth == 0 ? role::root : role::info;
+            if (r == role::info) info_begin = begin;
+        } else if (s == slot::files && !dictionary) {
+            r = role::files;
+            files_list = true;
+        } else if (parent(depth) == role::files && dictionary) {
+            r = role::entry;
+            seen_path = path_video = false;
+        } else if (s == slot::path && !dictionary) {
+            r = role::path;
+            last_video = false;
+        } else if (parent(depth) == role::path) {
+            last_video = false;  // a container as a path's element names no file
+        }
+        if (depth < followed) roles[depth] = r;
+        return true;
+    }
+    bool key(std::string_view& k, std::size_t depth) {
+        switch (role_at(depth)) {
+        case role::root:
+            first(k, "info", seen_info, slot::info);
+            break;
+        case role::info:
+            if (k == "pieces") has_pieces = true;
+            first(k, "files", seen_files, slot::files);
+            first(k, "name", seen_name, slot::name);
+            first(k, "meta version", seen_meta_version, slot::meta_version);
+            break;
+        case role::entry:
+            first(k, "path", seen_path, slot::path);
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    bool close(std::size_t depth, std::size_t end) {
+        switch (role_at(depth)) {
+        case role::info:
+            info_end = end;
+            found = true;
+            return false;  // all is known
+        case role::path:
+            path_video = last_video;
+            break;
+        case role::entry:
+            files_video = files_video || path_video;
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    void fail(std::size_t) {}
+
+private:
+    // What the container open at a depth is to us; only the first few depths matter.
+    enum class role : unsigned char { other, root, info, files, entry, path };
+    // What the value after the key just read is to us.
+    enum class slot : unsigned char { none, info, files, name, meta_version, path };
+    static constexpr std::size_t followed = 5;
+
+    role role_at(std::size_t depth) const { return depth < followed ? roles[depth] : role::other; }
+    role parent(std::size_t depth) const { return depth > 0 ? role_at(depth - 1) : role::other; }
+    slot take_slot() {
+        const slot s = pending;
+        pending = slot::none;
+        return s;
+    }
+    void first(std::string_view k, std::string_view wanted, bool& seen, slot s) {
+        if (seen || k != wanted) return;
+        seen = true;
+        pending = s;
+    }
+
+    role roles[followed] = {};
+    slot pending = slot::none;
+    bool seen_info = false, seen_files = false, seen_name = false, seen_meta_version = false, seen_path = false;
+    bool files_list = false, files_video = false, name_video = false;
+    bool path_video = false, last_video = false, has_pieces = false;
+    std::int64_t meta_version = 0;
 };
 
-// A quick filter before the exact look at a file entry: a name with a video extension
-// leaves that ".ext" in the raw bytes (in any letter case), so bytes without one name no video.
-bool may_name_video(std::string_view raw) {
-    static const extension_table table;
-    for (std::size_t i = 0; i + 1 < raw.size(); ++i) {
-        if (raw[i] != '.' || !table.first_letter[static_cast<unsigned char>(ascii_lower(raw[i + 1]))]) continue;
-        for (std::size_t e = 0; e < table.count; ++e) {
-            const std::string_view entry = table.entries[e];
-            if (entry.size() > raw.size() - i - 1) continue;
-            std::size_t k = 0;
-            while (k < entry.size() && ascii_lower(raw[i + 1 + k]) == entry[k]) ++k;
-            if (k == entry.size()) return true;
-        }
-    }
-    return false;
-}
+struct torrent_answers {
+    bool has_video = false;
+    std::string magnet_link;  // ASCII
+};
 
-bool info_has_video(const value_view& info) {
-    value_view files;
-    if (info.find("files", files) && files.kind() == kind_list) {
-        bool found = false;
-        files.for_each_element([&found](const value_view& entry) {
-            if (!may_name_video(entry.raw())) return true;
-            value_view path, last;
-            // Entries without a usable path name no file: pass over them.
-            if (entry.find("path", path) && path.last_element(last) && names_video(last)) found = true;
-            return !found;
-        });
-        return found;
-    }
-    value_view name;
-    return info.find("name", name) && names_video(name);
-}
-
-std::string info_magnet_link(const value_view& info) {
-    // Only the bytes of a complete info dictionary name the swarm; anything less gets no link.
-    if (info.kind() != kind_dictionary) return std::string();
-    const std::string_view bytes = info.raw();
+torrent_answers inspect_bytes(std::string_view file) {
+    torrent_answers answers;
+    torrent_sink sink;
+    core::memory_source src(file.data(), 0, file.size());
+    core::read_value(src, sink);
+    if (!sink.found || sink.v2_only()) return answers;
     unsigned char digest[20] = {};
-    sha1_digest(bytes.data(), bytes.size(), digest);
-    return "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
+    sha1_digest(file.data() + sink.info_begin, sink.info_end - sink.info_begin, digest);
+    answers.magnet_link = "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
+    answers.has_video = sink.has_video();
+    return answers;
 }
 
 std::wstring widen(const std::string& ascii) {
@@ -134,37 +181,21 @@ bool is_video_extension(std::string_view candidate) {
     return false;
 }
 
-bool torrent_bytes_have_video(std::string_view file) {
-    value_view info;
-    return info_of(file, info) && info_has_video(info);
-}
+bool torrent_bytes_have_video(std::string_view file) { return inspect_bytes(file).has_video; }
 
-std::string torrent_bytes_magnet_link(std::string_view file) {
-    value_view info;
-    return info_of(file, info) ? info_magnet_link(info) : std::string();
-}
+std::string torrent_bytes_magnet_link(std::string_view file) { return inspect_bytes(file).magnet_link; }
 
-bool torrent_has_video(const std::wstring& path) {
-    if (!is_torrent_path(path)) return false;
-    std::string file;
-    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return false;
-    return torrent_bytes_have_video(file);
-}
+bool torrent_has_video(const std::wstring& path) { return is_torrent_path(path) && torrent_inspect(path).has_video; }
 
-std::wstring torrent_magnet_link(const std::wstring& path) {
-    std::string file;
-    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return std::wstring();
-    return widen(torrent_bytes_magnet_link(file));
-}
+std::wstring torrent_magnet_link(const std::wstring& path) { return torrent_inspect(path).magnet_link; }
 
 torrent_facts torrent_inspect(const std::wstring& path) {
     torrent_facts facts;
-    std::string file;
+    file_bytes file;
     if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return facts;
-    value_view info;
-    if (!info_of(file, info)) return facts;
-    facts.has_video = is_torrent_path(path) && info_has_video(info);
-    facts.magnet_link = widen(info_magnet_link(info));
+    const torrent_answers answers = inspect_bytes(file.view());
+    facts.has_video = answers.has_video && is_torrent_path(path);
+    facts.magnet_link = widen(answers.magnet_link);
     return facts;
 }
 

@@ -19,11 +19,13 @@ inline constexpr std::size_t torrent_size_limit = std::size_t(256) << 20;
 // entry of video_extensions, ignoring ASCII case.
 bool is_video_extension(std::string_view candidate);
 
-// False for anything that is not a readable torrent naming a video file.
+// False for anything that is not a readable torrent naming a video file, and for a v2-only
+// torrent, which has no link to offer.
 bool torrent_has_video(const std::wstring& path);
 
-// "magnet:?xt=urn:btih:" and forty upper-case hex digits; empty when the file cannot be read
-// or holds no complete info dictionary.
+// "magnet:?xt=urn:btih:" and forty upper-case hex digits; empty when the file cannot be read,
+// holds no complete info dictionary, or only a v2 one ("meta version" 2, no "pieces"), whose
+// SHA-1 names no swarm.
 std::wstring torrent_magnet_link(const std::wstring& path);
 
 // Both answers from one read of the file, each as the functions above give it.

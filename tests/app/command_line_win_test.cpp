@@ -52,6 +52,8 @@ TEST(app_relay_test, parse_command_list_table) {
       {op + L"\"a movie.torrent\"", with({{L"path", L"a movie.torrent"}})},  // the receiver's folder
       {op + L"\"" + files.dir + L"\\missing.torrent\"", with({{L"", L""}})},
       {op + L"\\\\nohost\\share\\x.torrent", with({{L"\\\\nohost\\share\\x.torrent", L""}})},
+      // An existing file named through the NT prefix is never probed: \??\UNC\ would reach a share.
+      {op + L"\"\\??\\" + files.file + L"\"", with({{L"??\\" + files.file.substr(0, 1), files.file.substr(2)}})},
       // The first token is read by the rule for a program name: no backslash escapes.
       {L"-title:x\\\"y", {{L"title", L"x\\\"y"}}},
       {L"   ", {}},

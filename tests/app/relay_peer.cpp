@@ -1,6 +1,10 @@
-// Test peer for the relay: another process of the session writing the shared area.
-//   leave: writes a text and ends without posting, as a sender that died would
+// Test peer for the relay: another process of the session at the shared area.
+//   leave:   writes a text and ends without posting, as a sender that died would
 //   hostile: fills the whole area without a terminator and posts
+//   stray:   posts with nothing written
+//   small, reserve, partial: creates the area first (16 bytes; 8192 reserved but never
+//            committed; only its first page committed, filled without a terminator) and
+//            holds it until ended
 #include <windows.h>
 
 #include <string>
@@ -9,15 +13,30 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
   const std::wstring role = commandLine;
+  if (role == L"small" || role == L"reserve" || role == L"partial") {
+    const DWORD protect = role == L"small" ? PAGE_READWRITE : PAGE_READWRITE | SEC_RESERVE;
+    const DWORD size = role == L"small" ? 16 : kCommandAreaBytes;
+    HANDLE squat = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protect, 0, size, kCommandAreaName);
+    if (!squat || GetLastError() == ERROR_ALREADY_EXISTS) return 3;
+    if (role == L"partial") {
+      void* view = MapViewOfFile(squat, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+      auto* first = static_cast<wchar_t*>(VirtualAlloc(view, 4096, MEM_COMMIT, PAGE_READWRITE));
+      if (!first) return 4;
+      for (int i = 0; i < 2048; ++i) first[i] = L'A';
+    }
+    Sleep(INFINITE);
+  }
   HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kCommandAreaName);
   auto* area = static_cast<volatile wchar_t*>(
       mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kCommandAreaBytes) : nullptr);
   HWND target = FindWindowW(kCommandWindowName, kCommandWindowName);
   if (!area || !target) return 6;
   if (role == L"leave") {
-    WriteCommandArea(area, kCommandAreaUnits, L"-url:stale -title:stale");
+    WriteCommandArea(area, L"-url:stale -title:stale");
   } else if (role == L"hostile") {
     for (std::size_t i = 0; i < kCommandAreaUnits; ++i) area[i] = L'A';
+    PostMessageW(target, kCommandMessage, 0, 0);
+  } else if (role == L"stray") {
     PostMessageW(target, kCommandMessage, 0, 0);
   } else {
     return 2;

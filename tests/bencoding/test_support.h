@@ -1,7 +1,6 @@
-// Shared helpers for the bencoding tests: reading a text both ways and describing the outcome.
+// Shared helpers for the bencoding tests: reading a text and describing what the read left.
 #pragma once
 
-#include <functional>
 #include <ios>
 #include <sstream>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "bencoding/bencode.h"
 #include "bencoding/var.h"
+#include "reference_reader.h"
 
 namespace bencoding_test {
 
@@ -42,29 +42,17 @@ inline std::ostream& operator<<(std::ostream& os, const read_outcome& r) {
     return os << "{\"" << r.written << "\", kind " << r.kind << ", state " << r.state << ", pos " << r.pos << "}";
 }
 
-// tellg() answers -1 on a failed stream; the buffer still knows.
-inline long long stream_pos(std::istream& is) {
-    return static_cast<long long>(is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
-}
-
-inline read_outcome describe(std::istream& is, const var& v) {
-    return {encode(v), v.kind(), is.rdstate(), stream_pos(is)};
-}
-
-using stream_setup = std::function<void(std::istream&)>;
-
-// Reads with operator>>, or with the literal formatted-extraction reader, on a stream that
-// `setup` may prepare first.
-inline read_outcome read(std::string_view input, bool extracting = false, const stream_setup& setup = {}) {
+// Reads with operator>>, or with the reference transcription of the procedure.
+inline read_outcome read(std::string_view input, bool reference = false) {
     std::istringstream is{std::string(input)};
-    if (setup) setup(is);
     var v;
     v = 9;  // the reader clears whatever was there
-    if (extracting)
-        zv::encoding::bencoding::read_by_extraction(is, v);
+    if (reference)
+        reference_read(is, v);
     else
         is >> v;
-    return describe(is, v);
+    // tellg() answers -1 on a failed stream; the buffer still knows.
+    return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
 inline const std::string canonical_torrent =
@@ -77,14 +65,10 @@ inline const std::vector<read_row>& read_rows() {
     using namespace std::string_literals;
     static const std::vector<read_row> rows = {
         // integers: signs, leading zeros and white space are taken; the 64-bit range is exact
-        {"i42e", {"i42e", var::integer, good, 4}},
-        {"i-7e", {"i-7e", var::integer, good, 4}},
-        {"i+05e", {"i5e", var::integer, good, 5}},
-        {"i-0e", {"i0e", var::integer, good, 4}},
-        {"i 42\te", {"i42e", var::integer, good, 6}},
-        {"ie", {"i0e", var::integer, fail, 1}},
-        {"i12x", {"i0e", var::integer, fail, 4}},
-        {"i42", {"i0e", var::integer, eof_fail, 3}},
+        {"i42e", {"i42e", var::integer, good, 4}}, {"i-7e", {"i-7e", var::integer, good, 4}},
+        {"i+05e", {"i5e", var::integer, good, 5}}, {"i-0e", {"i0e", var::integer, good, 4}},
+        {"i 42\te", {"i42e", var::integer, good, 6}}, {"ie", {"i0e", var::integer, fail, 1}},
+        {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
         {"i- 1e", {"i0e", var::integer, fail, 2}},
         {"i9223372036854775807e", {"i9223372036854775807e", var::integer, good, 21}},
         {"i9223372036854775808e", {"i0e", var::integer, fail, 20}},
@@ -94,47 +78,31 @@ inline const std::vector<read_row>& read_rows() {
         {"i20000000000000000000e", {"i0e", var::integer, fail, 21}},  // times ten wraps past 2^64
         {"i1e trailing", {"i1e", var::integer, good, 3}},
         // strings: the length is a 32-bit count; white space before ":" only
-        {"0:", {"0:", var::string, good, 2}},
-        {"4:spam", {"4:spam", var::string, good, 6}},
-        {"4:spa", {"", var::none, eof_fail, 5}},
-        {"03:abc", {"3:abc", var::string, good, 6}},
-        {"4", {"", var::none, eof_fail, 1}},
-        {"4 :spam", {"4:spam", var::string, good, 7}},
-        {"4: spam", {"4: spa", var::string, good, 6}},
-        {"4x", {"", var::none, fail, 2}},
-        {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}},
-        {"2147483647:abc", {"", var::none, eof_fail, 14}},
-        {"2147483648:x", {"", var::none, fail, 10}},
-        {"+1:a", {"", var::none, fail, 1}},
+        {"0:", {"0:", var::string, good, 2}}, {"4:spam", {"4:spam", var::string, good, 6}},
+        {"4:spa", {"", var::none, eof_fail, 5}}, {"03:abc", {"3:abc", var::string, good, 6}},
+        {"4", {"", var::none, eof_fail, 1}}, {"4 :spam", {"4:spam", var::string, good, 7}},
+        {"4: spam", {"4: spa", var::string, good, 6}}, {"4x", {"", var::none, fail, 2}},
+        {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}}, {"2147483647:abc", {"", var::none, eof_fail, 14}},
+        {"2147483648:x", {"", var::none, fail, 10}}, {"+1:a", {"", var::none, fail, 1}},
         // lists: an unfinished element is dropped, those before it stay
-        {"le", {"le", var::list, good, 2}},
-        {"l4:spami42ee", {"l4:spami42ee", var::list, good, 12}},
-        {"l1:ai1e", {"l1:ai1ee", var::list, eof_fail, 7}},
-        {"li1eli2e", {"li1ee", var::list, eof_fail, 8}},
-        {"li1ex", {"li1ee", var::list, fail, 5}},
-        {"l", {"le", var::list, eof_fail, 1}},
+        {"le", {"le", var::list, good, 2}}, {"l4:spami42ee", {"l4:spami42ee", var::list, good, 12}},
+        {"l1:ai1e", {"l1:ai1ee", var::list, eof_fail, 7}}, {"li1eli2e", {"li1ee", var::list, eof_fail, 8}},
+        {"li1ex", {"li1ee", var::list, fail, 5}}, {"l", {"le", var::list, eof_fail, 1}},
         // dictionaries: keys sorted, the first of equal keys kept, "+" but no "-" before a key length
         {"d1:b1:x1:a1:ye", {"d1:a1:y1:b1:xe", var::dictionary, good, 14}},
         {"d1:a1:x1:a1:ye", {"d1:a1:xe", var::dictionary, good, 14}},
         {" d 1:a i1 e e", {"d1:ai1ee", var::dictionary, good, 13}},
-        {"d0:i1ee", {"d0:i1ee", var::dictionary, good, 7}},
-        {"d+1:ai1ee", {"d1:ai1ee", var::dictionary, good, 9}},
-        {"d-0:i1ee", {"d0:i1ee", var::dictionary, good, 8}},
-        {"d-1:ai1ee", {"de", var::dictionary, fail, 4}},
-        {"di1e1:xe", {"de", var::dictionary, fail, 1}},
-        {"d1:ai1e", {"d1:ai1ee", var::dictionary, eof_fail, 7}},
-        {"d1:a", {"de", var::dictionary, eof_fail, 4}},
-        {"d1:", {"de", var::dictionary, eof_fail, 3}},
-        {"d1:ae", {"de", var::dictionary, fail, 5}},
-        {"d1:ad1:bi1e1:ci2x", {"de", var::dictionary, fail, 17}},
+        {"d0:i1ee", {"d0:i1ee", var::dictionary, good, 7}}, {"d+1:ai1ee", {"d1:ai1ee", var::dictionary, good, 9}},
+        {"d-0:i1ee", {"d0:i1ee", var::dictionary, good, 8}}, {"d-1:ai1ee", {"de", var::dictionary, fail, 4}},
+        {"di1e1:xe", {"de", var::dictionary, fail, 1}}, {"d1:ai1e", {"d1:ai1ee", var::dictionary, eof_fail, 7}},
+        {"d1:a", {"de", var::dictionary, eof_fail, 4}}, {"d1:", {"de", var::dictionary, eof_fail, 3}},
+        {"d1:ae", {"de", var::dictionary, fail, 5}}, {"d1:ad1:bi1e1:ci2x", {"de", var::dictionary, fail, 17}},
         {"d1:ad1:bl", {"de", var::dictionary, eof_fail, 9}},
         {"d1:ai1e1:ad1:bi1e", {"d1:ai1ee", var::dictionary, eof_fail, 17}},
         {"d1:ai1e1:ad1:bi1ee1:bi2ee", {"d1:ai1e1:bi2ee", var::dictionary, good, 25}},
         // nothing readable
-        {"", {"", var::none, eof_fail, 0}},
-        {" \t\n\v\f\r", {"", var::none, eof_fail, 6}},
-        {"x", {"", var::none, fail, 1}},
-        {"\xffi1e", {"", var::none, fail, 1}},
+        {"", {"", var::none, eof_fail, 0}}, {" \t\n\v\f\r", {"", var::none, eof_fail, 6}},
+        {"x", {"", var::none, fail, 1}}, {"\xffi1e", {"", var::none, fail, 1}},
     };
     return rows;
 }

@@ -25,6 +25,10 @@ def record_by_libtorrent(name):
     """Expected values from libtorrent's own reading of the file."""
     path = os.path.join(OUT, name)
     info = lt.torrent_info(path)
+    if not info.info_hashes().has_v1():
+        # v2 only: its SHA-1 names no swarm, so no link and no video.
+        manifest.append((name, 0, "-", -1, -1))
+        return
     v1 = str(info.info_hashes().v1).upper()
     fs = info.files()
     names = [os.path.basename(fs.file_path(i)) for i in range(fs.num_files())
@@ -41,7 +45,7 @@ def record_by_libtorrent(name):
     manifest.append((name, int(video), v1, begin, begin + len(section)))
 
 
-def created(tool, name, files, single=False, hybrid=False):
+def created(tool, name, files, single=False, hybrid=False, v2=False):
     """`files` written to a scratch folder and made into a torrent by `tool`."""
     tmp = tempfile.mkdtemp()
     for rel, size in files:
@@ -58,7 +62,7 @@ def created(tool, name, files, single=False, hybrid=False):
     else:
         fs = lt.file_storage()
         lt.add_files(fs, target)
-        ct = lt.create_torrent(fs, 16384, flags=0 if hybrid else lt.create_torrent.v1_only)
+        ct = lt.create_torrent(fs, 16384, flags=lt.create_torrent.v2_only if v2 else 0 if hybrid else lt.create_torrent.v1_only)
         ct.add_tracker(TRACKER)
         ct.set_creator("fixture script")
         lt.set_piece_hashes(ct, os.path.dirname(target))
@@ -95,6 +99,8 @@ def main():
             [("hybrid/a.bin", 20000), ("hybrid/b/clip.webm", 17000), ("hybrid/c/z.flv", 100)], hybrid=True)
     created("libtorrent", "libtorrent_hybrid_single.torrent", [("film.vob", 40000)], single=True, hybrid=True)
     created("libtorrent", "libtorrent_hybrid_no_video.torrent", [("set/x.iso", 20000), ("set/y.txt", 10)], hybrid=True)
+    created("libtorrent", "libtorrent_v2_only.torrent", [("v2/clip.mkv", 20000), ("v2/notes.txt", 10)], v2=True)
+    created("libtorrent", "libtorrent_v2_only_single.torrent", [("film.mp4", 20000)], single=True, v2=True)
     # A non-ASCII file name for the torrent itself: opened by wide path.
     shutil.copyfile(os.path.join(OUT, "libtorrent_single.torrent"), os.path.join(OUT, "фильм 电影.torrent"))
     record_by_libtorrent("фильм 电影.torrent")
