@@ -1,6 +1,8 @@
 // Plays a running Kestrelpane for the setup tests: holds the single-instance mutex (not
-// with --no-mutex, which plays a start that has not made it yet) until its standard input
-// ends. Prints one line once it holds it, so the test needs no waiting by the clock.
+// with --no-mutex, which plays a start that has not made it yet) until it reads a line or
+// the end of its standard input. Prints one line once it holds it, so the test needs no
+// waiting by the clock. A line, not only the end, since other Wine processes started
+// meanwhile may inherit the pipe and keep it open.
 #include <windows.h>
 
 #include <cstdio>
@@ -17,9 +19,9 @@ int main(int argc, char** argv) {
   }
   std::puts("running");
   std::fflush(stdout);
-  char buffer[256];
-  while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
-  }
+  char line[256];
+  // A line or the end of the input (the test is gone): either way, stop holding.
+  static_cast<void>(std::fgets(line, sizeof line, stdin));
   if (mutex != nullptr) CloseHandle(mutex);
   return 0;
 }
