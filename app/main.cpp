@@ -1,5 +1,5 @@
 // Process entry: one instance per logon session. A later start hands its command line to
-// the running one and ends.
+// the running one and ends; the first runs the main window.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -7,22 +7,30 @@
 #include <string>
 
 #include "app/command_window.h"
+#include "app/shell_app.h"
 #include "app/single_instance.h"
+#include "framework/app_module.h"
+#include "framework/ax_host.h"
+
+// The module comes first: the application's window object needs it when constructed.
+fw::AppModule fw::appModule;
+static ShellApp shellApp;
 
 namespace {
 
-// The first instance's run. The main window is not part of the program yet, so there is
-// nothing to show: the run ends at once, as it does when the window cannot be created.
-int RunFirstInstance(const wchar_t* /*commandLine*/, int /*showCommand*/) { return 0; }
+// The window framework's own type library, which the module is initialised with.
+constexpr GUID kFrameworkLibId = {0x44EC0535, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR commandLine, int showCommand) {
-  CoInitialize(nullptr);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine, int showCommand) {
+  // OLE rather than bare COM: the page's drag and drop registration needs it.
+  OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
+  HRESULT status = fw::appModule.Init(instance, &kFrameworkLibId);
+  fw::AxWinInit();
 
-  HRESULT status = S_OK;
   // Both instances open the channel before the mutex test: the first one creates the
   // window and area that a second one then finds.
   CommandWindow& commands = CommandWindow::Instance();
@@ -37,8 +45,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR comman
   }
 
   int exitCode = 0;
-  if (SUCCEEDED(status)) exitCode = RunFirstInstance(commandLine, showCommand);
+  if (SUCCEEDED(status)) exitCode = shellApp.Run(commandLine, showCommand);
 
-  CoUninitialize();
+  fw::appModule.Term();
+  OleUninitialize();
   return exitCode;
 }

@@ -1,2 +1,57 @@
 // Url and title rules: see url_policy.h.
 #include "app/url_policy.h"
+
+#include "app/command_list.h"
+
+namespace {
+
+wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// Browsers skip these before the scheme, so a check must skip them too.
+std::size_t SkipLeadingBlanks(const std::wstring& url) {
+  std::size_t i = 0;
+  while (i < url.size() && static_cast<unsigned long>(url[i]) <= 0x20) ++i;
+  return i;
+}
+
+bool IsTabOrLineBreak(wchar_t c) { return c == L'\t' || c == L'\r' || c == L'\n'; }
+
+// Whether the scheme, read from url[from] with tabs and line breaks dropped, starts with
+// the lower-case prefix.
+bool SchemeStartsWith(const std::wstring& url, std::size_t from, const std::wstring& prefix) {
+  std::size_t matched = 0;
+  for (std::size_t i = from; i < url.size() && matched < prefix.size(); ++i) {
+    if (IsTabOrLineBreak(url[i])) continue;
+    if (FoldAscii(url[i]) != prefix[matched]) return false;
+    ++matched;
+  }
+  return matched == prefix.size();
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+bool IsNavigableRelayedUrl(const std::wstring& url) {
+  const std::wstring rest = url.substr(SkipLeadingBlanks(url));
+  if (IsLink(rest)) return true;
+  static const std::wstring https = L"https://";
+  if (rest.size() < https.size()) return false;
+  for (std::size_t i = 0; i < https.size(); ++i) {
+    if (FoldAscii(rest[i]) != https[i]) return false;
+  }
+  return true;
+}
+
+bool IsNavigableStartupUrl(const std::wstring& url) {
+  const std::size_t from = SkipLeadingBlanks(url);
+  return !SchemeStartsWith(url, from, L"javascript:") && !SchemeStartsWith(url, from, L"vbscript:");
+}
+
+std::wstring TruncateTitle(const std::wstring& title) {
+  if (title.size() <= kMaxTitleLength) return title;
+  std::size_t cut = kMaxTitleLength;
+  if (IsHighSurrogate(title[cut - 1]) && IsLowSurrogate(title[cut])) --cut;
+  return title.substr(0, cut);
+}

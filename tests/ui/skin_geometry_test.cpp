@@ -1,0 +1,93 @@
+// The skin's geometry: caption tiling read back as painted columns, buttons, grips, the
+// edge-drag step and the maximise toggle. Portable: runs natively and under Wine.
+#include <gtest/gtest.h>
+
+#include "ui/skin_geometry.h"
+
+namespace {
+
+using namespace skin;
+
+// The bitmap column that ends up at client x (later copies overwrite), -1 for none.
+int PaintedColumn(int width, int x) {
+  int column = -1;
+  for (const CaptionSpan& s : CaptionSpans(width)) {
+    if (x >= s.destX && x < s.destX + s.destWidth) column = s.srcX + (x - s.destX) * s.srcWidth / s.destWidth;
+  }
+  return column;
+}
+
+TEST(ui_test, caption_columns_and_buttons) {
+  const int columns[][3] = {  // W, x, bitmap column
+      {994, 0, -1},  {994, 1, 0},     {994, 750, 749}, {994, 751, 750}, {994, 893, 750}, {994, 894, 751},
+      {994, 992, 849}, {994, 993, -1}, {850, 748, 747}, {850, 749, 750}, {850, 848, 849}, {850, 849, -1},
+      {851, 749, 748}, {851, 750, 750}, {851, 850, -1}, {852, 750, 749}, {852, 751, 750}, {852, 850, 849},
+      {849, 1, 1},   {700, 1, 150},   {700, 699, 848}, {0, 1, -1},      {-5, 1, -1}};
+  for (const auto& c : columns) EXPECT_EQ(PaintedColumn(c[0], c[1]), c[2]) << "W " << c[0] << " x " << c[1];
+  const int buttons[][5] = {{994, 966, 938, 910, 882}, {700, 672, 644, 616, 588}};  // W; close .. pin
+  for (const auto& b : buttons) {
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(CaptionButtonRect(b[0], i), (Rect{b[i + 1], 1, b[i + 1] + 28, 26}));
+  }
+}
+
+TEST(ui_test, grip_table) {
+  using C = GripCursor;
+  const struct {
+    int w, h, x, y;
+    unsigned edges;
+    C cursor;
+  } rows[] = {
+      // 994 x 628, border 2: left x < 2, top y < 2, right x >= 989, bottom y >= 623.
+      {994, 628, 1, 1, 3, C::SizeNWSE},     {994, 628, 2, 0, 2, C::SizeNS},      {994, 628, 0, 2, 1, C::SizeWE},
+      {994, 628, 989, 1, 6, C::SizeNESW},   {994, 628, 988, 1, 2, C::SizeNS},    {994, 628, 989, 300, 4, C::SizeWE},
+      {994, 628, 993, 627, 12, C::SizeNWSE}, {994, 628, 0, 623, 9, C::SizeNESW}, {994, 628, 1, 622, 1, C::SizeWE},
+      {994, 628, 500, 623, 8, C::SizeNS},   {994, 628, 988, 622, 0, C::None},    {994, 628, 994, 0, 0, C::None},
+      {994, 628, -1, 0, 0, C::None},  // strips that overlap: the last grip in the order wins
+      {4, 4, 0, 0, 9, C::SizeNESW},         {4, 4, 3, 3, 12, C::SizeNWSE}};
+  for (const auto& r : rows) {
+    const Grip g = GripAt({r.x, r.y}, r.w, r.h, 2, 2);
+    EXPECT_TRUE(g.edges == r.edges && g.cursor == r.cursor) << r.w << "x" << r.h << " at " << r.x << "," << r.y;
+  }
+}
+
+TEST(ui_test, drag_step_table) {
+  const Rect r{100, 100, 800, 700}, atMin{100, 100, 680, 600};  // minimum 580 x 500
+  const struct {
+    const char* label;
+    Rect window;
+    unsigned edges;
+    Point cur, last;
+    Rect want;
+  } rows[] = {
+      {"left in, clamped", r, EDGE_LEFT, {300, 0}, {100, 0}, {220, 100, 800, 700}},
+      {"left at min, inside heading out", atMin, EDGE_LEFT, {101, 0}, {130, 0}, atMin},
+      {"left at min, on edge heading out", atMin, EDGE_LEFT, {100, 0}, {101, 0}, {99, 100, 680, 600}},
+      {"left at min, outside heading in", atMin, EDGE_LEFT, {95, 0}, {90, 0}, atMin},
+      {"right in, clamped", r, EDGE_RIGHT, {650, 0}, {800, 0}, {100, 100, 680, 700}},
+      {"right at min, on edge heading out", atMin, EDGE_RIGHT, {680, 0}, {675, 0}, {100, 100, 685, 600}},
+      {"top, even step keeps width", r, EDGE_TOP, {0, 90}, {0, 100}, {100, 90, 800, 700}},
+      {"top, odd step keeps width", r, EDGE_TOP, {0, 107}, {0, 100}, {100, 107, 800, 700}},
+      {"bottom in, clamped", r, EDGE_BOTTOM, {0, 550}, {0, 700}, {100, 100, 800, 600}},
+      {"bottom at min, inside heading out", atMin, EDGE_BOTTOM, {0, 590}, {0, 580}, atMin},
+      {"bottom at min, on edge heading out", atMin, EDGE_BOTTOM, {0, 600}, {0, 597}, {100, 100, 680, 603}},
+      {"corner", r, EDGE_LEFT | EDGE_TOP, {90, 95}, {100, 100}, {90, 95, 800, 700}},
+      {"nothing latched", r, 0, {0, 0}, {100, 100}, r},
+      {"negative, left in", {-1500, -900, -800, -300}, EDGE_LEFT, {-1300, 0}, {-1500, 0}, {-1380, -900, -800, -300}},
+      {"negative, top at min", {-1500, -800, -800, -300}, EDGE_TOP, {0, -800}, {0, -790}, {-1500, -810, -800, -300}},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(DragStep(row.window, row.edges, row.cur, row.last, 580, 500), row.want) << row.label;
+  }
+}
+
+TEST(ui_test, maximize_round_trips_restore_the_exact_rectangle) {
+  const Rect work{-1920, 0, 0, 1040};  // the work area of the window's own display
+  MaximizeState state;
+  for (const Rect& window : {Rect{-1700, 37, -1003, 666}, Rect{-1500, 61, -900, 600}}) {
+    EXPECT_EQ(ToggleMaximize(state, window, work), work);
+    EXPECT_EQ(ToggleMaximize(state, work, work), window);
+    EXPECT_FALSE(state.maximized);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,322 @@
+// The main window: start-up layout, painting, caption buttons, pin-on-top, closing.
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/url_policy.h"
+#include "app/vip_mode.h"
+#include "res/resource.h"
+
+bool MainWindow::yieldedTopmost = false;
+
+namespace {
+
+constexpr wchar_t kTipClose[] = L"关闭";
+constexpr wchar_t kTipMinimize[] = L"最小化";
+constexpr wchar_t kTipMaximize[] = L"最大化";
+constexpr wchar_t kTipRestore[] = L"还原";
+constexpr wchar_t kTipPin[] = L"置顶";
+constexpr wchar_t kTipUnpin[] = L"取消置顶";
+
+HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+
+void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+}  // namespace
+
+// The host classes are registered here too, as the page needs them and a second
+// registration changes nothing.
+MainWindow::MainWindow() { fw::AxWinInit(); }
+
+MainWindow::~MainWindow() {
+  if (captionFont) DeleteObject(captionFont);
+}
+
+HWND MainWindow::Create() { return fw::Dialog::Create(Module(), IDD_MAIN, nullptr, 0); }
+
+bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static const fw::MessageEntry<MainWindow> map[] = {
+      fw::OnMessage<MainWindow>(WM_INITDIALOG, &MainWindow::OnInitDialog),
+      fw::OnMessage<MainWindow>(WM_DESTROY, &MainWindow::OnDestroy),
+      fw::OnMessage<MainWindow>(WM_SIZE, &MainWindow::OnSize),
+      fw::OnMessage<MainWindow>(WM_GETMINMAXINFO, &MainWindow::OnGetMinMaxInfo),
+      fw::OnMessage<MainWindow>(APPBAR_CALLBACK_MESSAGE, &MainWindow::OnAppBarNotify),
+      fw::OnCommand<MainWindow>(ID_PIN, ID_PIN, BN_CLICKED, &MainWindow::OnTogglePin),
+      fw::OnCommand<MainWindow>(ID_TAB_PLAYER, ID_TAB_LIST, BN_CLICKED, &MainWindow::OnTabCommand),
+      fw::OnCommand<MainWindow>(IDCANCEL, IDCANCEL, fw::kAnyCode, &MainWindow::OnCancel),
+  };
+  if (fw::DispatchMap(this, map, message, wParam, lParam, result)) return true;
+  if (ProcessSkinMessage(message, wParam, lParam, result)) return true;
+  return fw::ReflectNotifications(message, wParam, lParam, result);
+}
+
+void MainWindow::CentreInWorkArea() {
+  RECT area = {}, r = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(Handle(), &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  int x = area.left + (area.right - area.left - w) / 2;
+  int y = area.top + (area.bottom - area.top - h) / 2;
+  x = std::max<int>(area.left, std::min<int>(x, area.right - w));
+  y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
+  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  HWND window = Handle();
+  CentreInWorkArea();
+
+  auto loadIcon = [](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(Module(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, cx, cy, 0));
+  };
+  SendMessageW(window, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))));
+  SendMessageW(window, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
+  captionIcon = loadIcon(24, 24);
+
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  Init(994, 628, 580, 500, true, true, WS_CLIPCHILDREN, 2);
+  captionWidth = 994;
+  captionHeight = 25;
+
+  CreateCaptionButtons();
+  CreateBrowserHost(window);
+
+  // So the shell tells us when a full-screen window opens or closes. The record's size is
+  // the platform's, not a fixed 36 bytes: a 64-bit shell reads a larger one.
+  APPBARDATA appBar = {};
+  appBar.cbSize = sizeof(appBar);
+  appBar.hWnd = window;
+  appBar.uCallbackMessage = APPBAR_CALLBACK_MESSAGE;
+  SHAppBarMessage(ABM_NEW, &appBar);
+
+  CreateCaptionFont();
+  return 1;
+}
+
+void MainWindow::CreateCaptionButtons() {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  struct Spec {
+    UINT id, bitmap;
+  };
+  static const Spec specs[] = {{SC_CLOSE, IDB_CLOSE}, {SC_MAXIMIZE, IDB_MAXIMIZE}, {SC_MINIMIZE, IDB_MINIMIZE},
+                               {ID_PIN, IDB_PIN_ON}};
+  RECT r = {client.right - skin::kCaptionButtonWidth, client.top + 1, client.right, client.top + 26};
+  for (const Spec& s : specs) {
+    AddButton(r, s.id, s.bitmap, skin::kCaptionButtonWidth, 0, 2, 1, 2);
+    OffsetRect(&r, -skin::kCaptionButtonWidth, 0);
+  }
+
+  buttonTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, Handle(), nullptr, Module(), nullptr);
+  SendMessageW(buttonTips, TTM_ACTIVATE, TRUE, 0);
+  static const std::pair<UINT, const wchar_t*> tips[] = {
+      {SC_CLOSE, kTipClose}, {SC_MINIMIZE, kTipMinimize}, {SC_MAXIMIZE, kTipMaximize}, {ID_PIN, kTipPin}};
+  for (const auto& tip : tips) {
+    fw::BitmapButton* button = FindButton(tip.first);
+    if (!button) continue;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(button->Handle());
+    tool.hinst = Module();
+    tool.lpszText = const_cast<wchar_t*>(tip.second);
+    SendMessageW(buttonTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SetWindowTextW(button->Handle(), tip.second);
+  }
+  SetPinned(false);
+}
+
+void MainWindow::CreateCaptionFont() {
+  HFONT base = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  if (!base) base = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  LOGFONTW font = {};
+  if (!base || !GetObjectW(base, sizeof(font), &font)) return;
+  lstrcpynW(font.lfFaceName, kCaptionFontFace, LF_FACESIZE);
+  captionFont = CreateFontIndirectW(&font);
+}
+
+void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip) {
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND;
+  tool.hwnd = Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(button->Handle());
+  tool.hinst = Module();
+  tool.lpszText = const_cast<wchar_t*>(tip);
+  SendMessageW(buttonTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SetWindowTextW(button->Handle(), tip);
+}
+
+void MainWindow::UpdateMaxButton(bool isMaximized, const RECT&) {
+  fw::BitmapButton* button = FindButton(SC_MAXIMIZE);
+  if (!button) return;
+  button->SetImageList(
+      fw::LoadImageStrip(Module(), isMaximized ? IDB_RESTORE : IDB_MAXIMIZE, skin::kCaptionButtonWidth));
+  button->SetImages(0, 2, 1, 2);
+  RedrawNow(button->Handle());
+  SetButtonTip(button, isMaximized ? kTipRestore : kTipMaximize);
+}
+
+void MainWindow::SetPinned(bool pin) {
+  fw::BitmapButton* button = FindButton(ID_PIN);
+  if (button) {
+    button->SetImageList(fw::LoadImageStrip(Module(), pin ? IDB_PIN_ON : IDB_PIN_OFF, skin::kCaptionButtonWidth));
+    button->SetImages(0, 2, 1, 2);
+    RedrawNow(button->Handle());
+  }
+  PlaceTopmost(pin);
+  pinned = pin;
+  if (button) SetButtonTip(button, pin ? kTipUnpin : kTipPin);
+}
+
+void MainWindow::PlaceTopmost(bool topmost) {
+  // Wine links a window that owns popups after the last of them, which drops it from the
+  // topmost band again; the tips are detached for the move so that both platforms agree.
+  const bool detach = topmost && buttonTips;
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, 0);
+  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
+}
+
+LRESULT MainWindow::OnTogglePin(UINT, WPARAM, LPARAM, BOOL&) {
+  SetPinned(!pinned);
+  return 0;
+}
+
+void MainWindow::SetTitle(const std::wstring& title) {
+  const std::wstring kept = TruncateTitle(title);
+  std::copy(kept.begin(), kept.end(), titleText);
+  titleText[kept.size()] = L'\0';
+  if (Handle()) SetWindowTextW(Handle(), titleText);
+}
+
+void MainWindow::Navigate(const std::wstring& url) {
+  requestedUrl = url;
+  PageHost::Navigate(url);
+}
+
+void MainWindow::CloseAndQuit(int code) {
+  DestroyWindow();
+  PostQuitMessage(code);
+}
+
+LRESULT MainWindow::OnCancel(UINT, WPARAM, LPARAM, BOOL&) {
+  CloseAndQuit(2);
+  return 0;
+}
+
+LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  OnTabButtonClicked(LOWORD(wParam));
+  return 0;
+}
+
+LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  DestroyBrowserHost();
+  DestroyButtons();
+  DestroyTabButtons();
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  if (captionIcon) DestroyIcon(captionIcon);
+  captionIcon = nullptr;
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(LOWORD(lParam), HIWORD(lParam));
+  return 0;
+}
+
+LRESULT MainWindow::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  info->ptMinTrackSize = {580, 500};
+  return 0;
+}
+
+LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (wParam != ABN_FULLSCREENAPP || !pinned) return 0;
+  if (lParam) {
+    if (yieldedTopmost) return 0;
+    PlaceTopmost(false);
+    yieldedTopmost = true;
+    if (HWND player = FindWindowExW(nullptr, nullptr, L"ShockwaveFlashFullScreen", nullptr)) BringWindowToTop(player);
+  } else if (yieldedTopmost) {
+    yieldedTopmost = false;
+    PlaceTopmost(true);
+  }
+  return 0;
+}
+
+BOOL MainWindow::PreTranslateMessage(MSG* msg) {
+  HWND window = Handle();
+  if (!window) return FALSE;
+  // Escape goes to the focused control as an ordinary key: it must not close the dialog.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) return FALSE;
+  const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+  const bool mouse = msg->message >= WM_MOUSEFIRST && msg->message <= 0x020D;
+  if (!key && !mouse) return FALSE;
+
+  HWND focus = GetFocus();
+  if (focus && IsChild(window, focus)) {
+    HWND top = focus;
+    while (GetParent(top) != window) top = GetParent(top);
+    if (SendMessageW(top, fw::WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(msg))) return TRUE;
+  }
+  if (buttonTips) SendMessageW(buttonTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  return IsDialogMessageW(window, msg);
+}
+
+void MainWindow::DoPaint(HDC dc) {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int width = client.right;
+
+  HBRUSH frame = CreateSolidBrush(kFrameColour);
+  FillRect(dc, &client, frame);
+  DeleteObject(frame);
+
+  // Loaded for each paint and released after: it is needed only here.
+  if (HBITMAP caption = static_cast<HBITMAP>(
+          LoadImageW(Module(), MAKEINTRESOURCEW(IDB_CAPTION), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, caption);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    for (const skin::CaptionSpan& span : skin::CaptionSpans(width)) {
+      if (span.destWidth == span.srcWidth) {
+        BitBlt(dc, span.destX, 1, span.destWidth, skin::kCaptionBitmapHeight, source, span.srcX, 0, SRCCOPY);
+      } else {
+        StretchBlt(dc, span.destX, 1, span.destWidth, skin::kCaptionBitmapHeight, source, span.srcX, 0,
+                   span.srcWidth, skin::kCaptionBitmapHeight, SRCCOPY);
+      }
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+    DeleteObject(caption);
+  }
+
+  SetBkMode(dc, TRANSPARENT);
+  if (captionIcon) DrawIconEx(dc, 8, 1, captionIcon, 24, 24, 0, nullptr, DI_NORMAL);
+
+  SetTextColor(dc, RGB(255, 255, 255));
+  HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
+  if (startedFromVipClient) {
+    DestroyTabButtons();
+    const skin::Rect t = skin::TitleRect(width);
+    RECT title = {t.left, t.top, t.right, t.bottom};
+    DrawTextW(dc, titleText, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  if (oldFont) SelectObject(dc, oldFont);
+}

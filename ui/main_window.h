@@ -1,0 +1,79 @@
+// The program's one visible window: a borderless modeless dialog with a painted caption,
+// four caption buttons with tips, pin-on-top, and the page below the caption.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/app_module.h"
+#include "browser/page_host.h"
+#include "framework/dialog.h"
+#include "ui/skin_frame.h"
+
+inline constexpr UINT ID_PIN = 0xF090;
+inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
+inline constexpr COLORREF kFrameColour = RGB(33, 39, 50);
+inline constexpr wchar_t kCaptionFontFace[] = L"微软雅黑";
+
+class MainWindow : public fw::Dialog,
+                   public fw::MessageFilter,
+                   public fw::IdleHandler,
+                   public PageHost,
+                   public SkinFrame {
+ public:
+  MainWindow();
+  ~MainWindow() override;
+
+  // The modeless dialog from IDD_MAIN, without owner; not shown yet. Null on failure.
+  HWND Create();
+
+  // Stores the title (at most 1023 characters) and makes it the window text. Does not
+  // repaint the caption.
+  void SetTitle(const std::wstring& title);
+  void Navigate(const std::wstring& url);
+  void CloseAndQuit(int code);
+  void SetPinned(bool pin);
+  void UpdateMaxButton(bool isMaximized, const RECT& windowRect) override;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnIdle() override { return FALSE; }
+
+  const wchar_t* TitleText() const { return titleText; }
+  bool Pinned() const { return pinned; }
+  HWND ButtonTips() const { return buttonTips; }
+  // The url last handed to Navigate.
+  const std::wstring& RequestedUrl() const { return requestedUrl; }
+
+  // True while a full-screen window has made the pinned window leave the topmost band.
+  static bool yieldedTopmost;
+
+ protected:
+  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  HWND FrameWindow() const override { return Handle(); }
+  void DoPaint(HDC dc) override;
+
+ private:
+  LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnAppBarNotify(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnTogglePin(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnTabCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+  void CentreInWorkArea();
+  void PlaceTopmost(bool topmost);
+  void CreateCaptionButtons();
+  void CreateCaptionFont();
+  // Sets a caption button's tip, and its window text so screen readers can name it.
+  void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip);
+
+  wchar_t titleText[1024] = {};
+  HWND buttonTips = nullptr;
+  bool pinned = false;
+  HICON captionIcon = nullptr;
+  HFONT captionFont = nullptr;
+  std::wstring requestedUrl;
+};

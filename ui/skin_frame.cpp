@@ -1,0 +1,299 @@
+// The skin's Win32 glue; the geometry itself is in skin_geometry.cpp.
+#include "ui/skin_frame.h"
+
+#include <windowsx.h>
+
+namespace {
+
+RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+LPCWSTR CursorId(skin::GripCursor cursor) {
+  switch (cursor) {
+    case skin::GripCursor::SizeWE:
+      return IDC_SIZEWE;
+    case skin::GripCursor::SizeNS:
+      return IDC_SIZENS;
+    case skin::GripCursor::SizeNWSE:
+      return IDC_SIZENWSE;
+    case skin::GripCursor::SizeNESW:
+      return IDC_SIZENESW;
+    case skin::GripCursor::None:
+      break;
+  }
+  return nullptr;
+}
+
+void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+}  // namespace
+
+SkinFrame::SkinFrame() = default;
+SkinFrame::~SkinFrame() = default;
+
+void SkinFrame::Init(int width, int height, int minimumWidth, int minimumHeight, bool canResize, bool canMaximize,
+                     DWORD extraStyle, int border) {
+  borderX = borderY = border;
+  resizable = canResize;
+  SetPosAndLayout(0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  maximizable = canMaximize;
+  maximized = false;
+  minWidth = minimumWidth;
+  minHeight = minimumHeight;
+  // The system menu and the two boxes give the taskbar button its minimise and maximise
+  // entries; without a caption style no title bar appears.
+  HWND window = FrameWindow();
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+  SetWindowLongPtrW(window, GWL_STYLE, style | extraStyle | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+}
+
+void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
+  HWND window = FrameWindow();
+  struct Placement {
+    fw::BitmapButton* button;
+    int width, height, fromRight;
+    RECT before;
+  };
+  RECT windowRect;
+  GetWindowRect(window, &windowRect);
+  std::vector<Placement> placements;
+  for (const auto& button : buttons) {
+    RECT r;
+    GetWindowRect(button->Handle(), &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    placements.push_back({button.get(), r.right - r.left, r.bottom - r.top,
+                          static_cast<int>(windowRect.right - windowRect.left) - r.left, r});
+  }
+
+  SetWindowPos(window, nullptr, x, y, cx, cy, flags | SWP_NOZORDER);
+
+  RECT client;
+  GetClientRect(window, &client);
+  const skin::Rect region = skin::RegionRect(client.right, client.bottom, borderX);
+  // The window owns the region from here on.
+  SetWindowRgn(window, CreateRoundRectRgn(region.left, region.top, region.right, region.bottom, borderX, borderY),
+               TRUE);
+  RedrawNow(window);
+
+  for (const Placement& p : placements) {
+    MoveWindow(p.button->Handle(), cx - p.fromRight, 1, p.width, p.height, FALSE);
+    InvalidateRect(window, &p.before, TRUE);
+    RedrawNow(p.button->Handle());
+  }
+  captionWidth = cx;
+}
+
+fw::BitmapButton* SkinFrame::AddButton(const RECT& rect, UINT id, UINT bitmapId, int imageWidth, int normal,
+                                       int pushed, int hover, int disabled) {
+  auto button = std::make_unique<fw::BitmapButton>(fw::BMPBTN_HOVER | fw::BMPBTN_AUTOSIZE);
+  button->SetImageList(fw::LoadImageStrip(GetModuleHandleW(nullptr), bitmapId, imageWidth));
+  button->SetImages(normal, pushed, hover, disabled);
+  if (!button->Create(FrameWindow(), rect, id)) return nullptr;
+  buttons.push_back(std::move(button));
+  return buttons.back().get();
+}
+
+fw::BitmapButton* SkinFrame::FindButton(UINT id) const {
+  for (const auto& button : buttons) {
+    if (button->Handle() && static_cast<UINT>(GetDlgCtrlID(button->Handle())) == id) return button.get();
+  }
+  return nullptr;
+}
+
+void SkinFrame::DestroyButtons() {
+  for (auto& button : buttons) button->Destroy();
+  buttons.clear();
+}
+
+skin::Rect SkinFrame::CaptionRect() const { return skin::CaptionRect(captionWidth, captionHeight, borderX, borderY); }
+
+RECT SkinFrame::WorkArea() const {
+  // The monitor that holds the window, so that maximising never jumps to another screen.
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(MonitorFromWindow(FrameWindow(), MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
+  RECT area = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+void SkinFrame::ToggleMaximize() {
+  HWND window = FrameWindow();
+  if (maximizable) {
+    RECT current;
+    GetWindowRect(window, &current);
+    skin::MaximizeState state{maximized, ToRect(restoreRect)};
+    const skin::Rect target = skin::ToggleMaximize(state, ToRect(current), ToRect(WorkArea()));
+    maximized = state.maximized;
+    restoreRect = ToRECT(state.restoreRect);
+    SetPosAndLayout(target.left, target.top, target.Width(), target.Height(), SWP_SHOWWINDOW);
+  }
+  RECT now;
+  GetWindowRect(window, &now);
+  UpdateMaxButton(maximized, now);
+}
+
+bool SkinFrame::ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static const fw::MessageEntry<SkinFrame> map[] = {
+      fw::OnMessage<SkinFrame>(WM_PAINT, &SkinFrame::OnPaint),
+      fw::OnMessage<SkinFrame>(WM_PRINTCLIENT, &SkinFrame::OnPaint),
+      fw::OnMessage<SkinFrame>(WM_ERASEBKGND, &SkinFrame::OnEraseBackground),
+      fw::OnMessage<SkinFrame>(WM_NCHITTEST, &SkinFrame::OnNcHitTest),
+      fw::OnMessage<SkinFrame>(WM_NCLBUTTONDBLCLK, &SkinFrame::OnDoubleClick),
+      fw::OnMessage<SkinFrame>(WM_LBUTTONDBLCLK, &SkinFrame::OnDoubleClick),
+      fw::OnMessage<SkinFrame>(WM_MOUSEMOVE, &SkinFrame::OnMouse),
+      fw::OnMessage<SkinFrame>(WM_LBUTTONDOWN, &SkinFrame::OnMouse),
+      fw::OnMessage<SkinFrame>(WM_LBUTTONUP, &SkinFrame::OnMouse),
+      fw::OnMessage<SkinFrame>(WM_SYSCOMMAND, &SkinFrame::OnSysCommand),
+      fw::OnCommand<SkinFrame>(0, 0xFFFF, BN_CLICKED, &SkinFrame::OnButtonCommand),
+  };
+  return fw::DispatchMap(this, map, message, wParam, lParam, result);
+}
+
+void SkinFrame::PaintInto(HDC target) {
+  HWND window = FrameWindow();
+  RECT client;
+  GetClientRect(window, &client);
+  HDC memory = CreateCompatibleDC(target);
+  HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
+  HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+  HGDIOBJ oldFont = font ? SelectObject(memory, font) : nullptr;
+  DoPaint(memory);
+  BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  if (oldFont) SelectObject(memory, oldFont);
+  SelectObject(memory, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+}
+
+LRESULT SkinFrame::OnPaint(UINT message, WPARAM wParam, LPARAM, BOOL&) {
+  if (message == WM_PRINTCLIENT) {
+    PaintInto(reinterpret_cast<HDC>(wParam));
+    return 0;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(FrameWindow(), &ps);
+  PaintInto(dc);
+  EndPaint(FrameWindow(), &ps);
+  return 0;
+}
+
+LRESULT SkinFrame::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+
+LRESULT SkinFrame::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+  // Maximised, the whole window is client area: nothing drags it.
+  if (maximized) {
+    handled = FALSE;
+    return 0;
+  }
+  POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(FrameWindow(), &p);
+  if (CaptionRect().Contains(p.x, p.y)) return HTCAPTION;
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT SkinFrame::OnDoubleClick(UINT message, WPARAM, LPARAM lParam, BOOL& handled) {
+  if (message == WM_LBUTTONDBLCLK && !CaptionRect().Contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
+  ToggleMaximize();
+  handled = maximizable;
+  return 0;
+}
+
+LRESULT SkinFrame::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if (wParam != SC_MAXIMIZE || !maximizable) {
+    handled = FALSE;
+    return 0;
+  }
+  HWND window = FrameWindow();
+  // Brings a minimised window back; when already maximised that is all the entry does.
+  ShowWindow(window, SW_RESTORE);
+  if (maximized) return 0;
+  GetWindowRect(window, &restoreRect);
+  const RECT area = WorkArea();
+  SetPosAndLayout(area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_SHOWWINDOW);
+  maximized = true;
+  RECT now;
+  GetWindowRect(window, &now);
+  UpdateMaxButton(true, now);
+  RedrawNow(window);
+  return 0;
+}
+
+LRESULT SkinFrame::OnMouse(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  if (!resizable || maximized) {
+    handled = FALSE;
+    return 0;
+  }
+  HWND window = FrameWindow();
+  const bool leftHeld = (wParam & MK_LBUTTON) != 0;
+  if (!leftHeld) dragCursor = nullptr;
+
+  RECT client;
+  GetClientRect(window, &client);
+  const skin::Grip grip =
+      skin::GripAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, client.right, client.bottom, borderX, borderY);
+  if (grip.edges) {
+    if (leftHeld && dragEdges == 0) dragEdges = grip.edges;
+    if (!dragCursor) dragCursor = CursorId(grip.cursor);
+  }
+  if (dragCursor) {
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, dragCursor));
+    savedCursor = previous;
+  }
+
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      GetCursorPos(&lastCursorPos);
+      SetCapture(window);
+      break;
+    case WM_LBUTTONUP:
+      if (savedCursor) SetCursor(savedCursor);
+      ReleaseCapture();
+      dragEdges = 0;
+      break;
+    case WM_MOUSEMOVE: {
+      if (GetCapture() != window || !leftHeld || dragEdges == 0) break;
+      POINT cur;
+      GetCursorPos(&cur);
+      RECT r;
+      GetWindowRect(window, &r);
+      const skin::Rect next =
+          skin::DragStep(ToRect(r), dragEdges, {cur.x, cur.y}, {lastCursorPos.x, lastCursorPos.y}, minWidth, minHeight);
+      if (cur.x != lastCursorPos.x || cur.y != lastCursorPos.y) {
+        SetPosAndLayout(next.left, next.top, next.Width(), next.Height(), SWP_NOZORDER);
+      }
+      lastCursorPos = cur;
+      break;
+    }
+    default:
+      break;
+  }
+  return 0;
+}
+
+LRESULT SkinFrame::OnButtonCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  const UINT id = LOWORD(wParam);
+  fw::BitmapButton* button = FindButton(id);
+  if (!button || reinterpret_cast<HWND>(lParam) != button->Handle()) {
+    handled = FALSE;
+    return 0;
+  }
+  switch (id) {
+    case SC_CLOSE:
+    case SC_MINIMIZE: {
+      POINT p;
+      const LPARAM where = GetCursorPos(&p) ? MAKELPARAM(p.x, p.y) : MAKELPARAM(-1, -1);
+      PostMessageW(FrameWindow(), WM_SYSCOMMAND, id, where);
+      break;
+    }
+    case SC_MAXIMIZE:
+      ToggleMaximize();
+      break;
+    default:
+      handled = FALSE;
+      break;
+  }
+  return 0;
+}

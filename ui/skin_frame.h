@@ -1,0 +1,78 @@
+// The borderless skin of a top-level window: caption geometry, window region, caption
+// buttons anchored to the right edge, painting through an off-screen bitmap, hit-testing,
+// edge dragging and maximising to the work area. The window class supplies the drawing
+// (DoPaint) and the maximise button's look (UpdateMaxButton).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/bitmap_button.h"
+#include "framework/dialog.h"
+#include "ui/skin_geometry.h"
+
+class SkinFrame {
+ public:
+  SkinFrame();
+  virtual ~SkinFrame();
+  SkinFrame(const SkinFrame&) = delete;
+  SkinFrame& operator=(const SkinFrame&) = delete;
+
+  void Init(int width, int height, int minimumWidth, int minimumHeight, bool canResize, bool canMaximize,
+            DWORD extraStyle, int border);
+  // The one path by which the window is moved or sized: rebuilds the region and keeps the
+  // caption buttons at their distance from the right edge.
+  void SetPosAndLayout(int x, int y, int cx, int cy, UINT flags);
+
+  fw::BitmapButton* AddButton(const RECT& rect, UINT id, UINT bitmapId, int imageWidth, int normal, int pushed,
+                              int hover, int disabled);
+  fw::BitmapButton* FindButton(UINT id) const;
+  void DestroyButtons();
+
+  // Maximise when restored, restore when maximised; then UpdateMaxButton.
+  void ToggleMaximize();
+
+  // The skin's message map; true when handled.
+  bool ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  skin::Rect CaptionRect() const;
+  // The cursor latched for the current press (0: none), for tests.
+  LPCWSTR DragCursor() const { return dragCursor; }
+
+  int captionWidth = 0;
+  int captionHeight = 0;
+  int borderX = 0;
+  int borderY = 0;
+  bool resizable = false;
+  bool maximizable = false;
+  bool maximized = false;
+  RECT restoreRect = {};
+  int minWidth = 0;
+  int minHeight = 0;
+  std::vector<std::unique_ptr<fw::BitmapButton>> buttons;
+
+ protected:
+  virtual HWND FrameWindow() const = 0;
+  virtual void DoPaint(HDC dc) = 0;
+  virtual void UpdateMaxButton(bool isMaximized, const RECT& windowRect) = 0;
+
+ private:
+  LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnDoubleClick(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnButtonCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+  void PaintInto(HDC target);
+  RECT WorkArea() const;
+
+  // Drag state of the current press.
+  unsigned dragEdges = 0;
+  LPCWSTR dragCursor = nullptr;
+  POINT lastCursorPos = {};
+  HCURSOR savedCursor = nullptr;
+};
