@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native core (with sanitizers) and the Windows
-# program, and runs every test: natively, and the Windows executables under Wine.
+# program, and runs every test: natively, and the Windows executables under Wine; then
+# makes the release packages and tests them.
 #   ./test.sh            everything
 #   ./test.sh host       only the native build and tests
 #   ./test.sh windows    only the Windows build and its tests under Wine
@@ -50,6 +51,15 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
   wineserver -p >/dev/null 2>&1
   cmake/wine-run cmd /c exit 0          # makes the prefix on first use
   ctest --preset windows || status=1
+
+  # The release packages: the setup program installed and removed in a fresh Wine prefix,
+  # and two clean builds of the program compared byte for byte.
+  if scripts/package; then
+    tests/package/install_test || status=1
+  else
+    status=1
+  fi
+  tests/package/reproducible_test || status=1
 fi
 
 exit $status

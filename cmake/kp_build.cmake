@@ -8,6 +8,13 @@ if(WIN32)
   add_compile_options(-fexec-charset=UTF-8)
   # Every .exe runs on a bare Windows: no MinGW runtime DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Two builds of one commit give the same bytes wherever they are built: no link time
+  # stamp in the PE header, and source and build folders written relative (__FILE__).
+  # The build folder's map comes last so that it wins when it lies inside the sources.
+  add_compile_options(
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/>)
+  add_link_options(-Wl,--no-insert-timestamp)
 elseif(KP_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
