@@ -50,6 +50,8 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
   wineserver -p >/dev/null 2>&1
   cmake/wine-run cmd /c exit 0          # makes the prefix on first use
   ctest --preset windows || status=1
+  # The program as a user meets it, on a display and prefix of the suite's own.
+  tests/acceptance/run || status=1
 fi
 
 exit $status

@@ -2,7 +2,7 @@
 // window rectangles and styles, the tooltip's text, the cursor, and messages the taskbar
 // would send. Reads one command a line on stdin and answers one line on stdout, so the
 // suite pays for one Wine start only.
-//   rect | iconic | count | buttons | workarea | tip | syscommand <hex>
+//   rect | region | iconic | count | buttons | workarea | tip | syscommand <hex>
 //   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
 // show puts up a plain white window of our own: topmost and small, it shows a system cursor
 // to compare the program's with on the X side (Wine's cursor handles mean nothing in
@@ -149,6 +149,23 @@ std::string Answer(const std::string& line) {
     int n = 0;
     for (HWND c = nullptr; (c = FindWindowExW(w, c, L"WTL_BitmapButton", nullptr));) ++n;
     return std::to_string(n);
+  }
+  if (line == "region") {
+    // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
+    // bottom-right of the window) lies inside it.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    RECT box = {}, r = {};
+    GetWindowRect(w, &r);
+    if (GetWindowRgn(w, region) == ERROR) return "none";
+    GetRgnBox(region, &box);
+    const int right = r.right - r.left - 1, bottom = r.bottom - r.top - 1;
+    std::string answer = std::to_string(box.left) + " " + std::to_string(box.top) + " " + std::to_string(box.right) +
+                         " " + std::to_string(box.bottom);
+    for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}}) {
+      answer += PtInRegion(region, p.x, p.y) ? " 1" : " 0";
+    }
+    DeleteObject(region);
+    return answer;
   }
   if (line == "iconic") return IsIconic(w) ? "1" : "0";
   if (line == "tip") return ShownTip(w);
