@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows program and runs it under Wine, passing the arguments on:
 #   ./run.sh -url:http://example.org/ -title:Player
-# Without a display it runs on a virtual one, saves a screenshot after a few
-# seconds (build/screenshot.png), prints where, and ends the program.
+# Without a display it runs on a virtual one, saves a screenshot once the window is up
+# (build/screenshot.png), prints where, and ends the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -25,12 +25,27 @@ trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXI
 read -r -t 10 num <&"$fd"
 export DISPLAY=":$num"
 
+# Make the prefix first (the first run takes a while), so that nothing is ended halfway.
+echo "preparing Wine (the first run takes longer)…"
+cmake/wine-run cmd /c exit 0
+
 cmake/wine-run "$exe" "$@" &
 app_pid=$!
-sleep "${KP_SCREENSHOT_DELAY:-6}"
 shot=$PWD/build/screenshot.png
-import -window root "$shot"
-echo "screenshot: $shot"
+window=""
+for _ in $(seq 1 "${KP_WINDOW_WAIT:-120}"); do
+  window=$(xdotool search --onlyvisible --classname kestrelpane.exe 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] && break
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.5
+done
+if [ -n "$window" ]; then
+  sleep 1  # let it paint
+  import -window root "$shot"
+  echo "screenshot: $shot"
+else
+  echo "the window did not appear"
+fi
 if kill -0 "$app_pid" 2>/dev/null; then
   echo "the program is still running; ending it"
 else

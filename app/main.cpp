@@ -10,6 +10,7 @@
 #include "app/shell_app.h"
 #include "app/single_instance.h"
 #include "framework/app_module.h"
+#include "framework/ax_host.h"
 
 // The module comes first: the application's window object needs it when constructed.
 fw::AppModule fw::appModule;
@@ -23,10 +24,12 @@ constexpr GUID kFrameworkLibId = {0x44EC0535, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00,
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine, int showCommand) {
-  CoInitialize(nullptr);
+  // OLE rather than bare COM: the page's drag and drop registration needs it.
+  OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   HRESULT status = fw::appModule.Init(instance, &kFrameworkLibId);
+  fw::AxWinInit();
 
   // Both instances open the channel before the mutex test: the first one creates the
   // window and area that a second one then finds.
@@ -45,6 +48,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLin
   if (SUCCEEDED(status)) exitCode = shellApp.Run(commandLine, showCommand);
 
   fw::appModule.Term();
-  CoUninitialize();
+  OleUninitialize();
   return exitCode;
 }

@@ -27,7 +27,9 @@ void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALID
 
 }  // namespace
 
-MainWindow::MainWindow() = default;
+// The host classes are registered here too, as the page needs them and a second
+// registration changes nothing.
+MainWindow::MainWindow() { fw::AxWinInit(); }
 
 MainWindow::~MainWindow() {
   if (captionFont) DeleteObject(captionFont);
@@ -43,6 +45,7 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       fw::OnMessage<MainWindow>(WM_GETMINMAXINFO, &MainWindow::OnGetMinMaxInfo),
       fw::OnMessage<MainWindow>(APPBAR_CALLBACK_MESSAGE, &MainWindow::OnAppBarNotify),
       fw::OnCommand<MainWindow>(ID_PIN, ID_PIN, BN_CLICKED, &MainWindow::OnTogglePin),
+      fw::OnCommand<MainWindow>(ID_TAB_PLAYER, ID_TAB_LIST, BN_CLICKED, &MainWindow::OnTabCommand),
       fw::OnCommand<MainWindow>(IDCANCEL, IDCANCEL, fw::kAnyCode, &MainWindow::OnCancel),
   };
   if (fw::DispatchMap(this, map, message, wParam, lParam, result)) return true;
@@ -85,6 +88,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   captionHeight = 25;
 
   CreateCaptionButtons();
+  CreateBrowserHost(window);
 
   // So the shell tells us when a full-screen window opens or closes. The record's size is
   // the platform's, not a fixed 36 bytes: a 64-bit shell reads a larger one.
@@ -171,9 +175,18 @@ void MainWindow::SetPinned(bool pin) {
     button->SetImages(0, 2, 1, 2);
     RedrawNow(button->Handle());
   }
-  SetWindowPos(Handle(), pin ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  PlaceTopmost(pin);
   pinned = pin;
   if (button) SetButtonTip(button, pin ? kTipUnpin : kTipPin);
+}
+
+void MainWindow::PlaceTopmost(bool topmost) {
+  // Wine links a window that owns popups after the last of them, which drops it from the
+  // topmost band again; the tips are detached for the move so that both platforms agree.
+  const bool detach = topmost && buttonTips;
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, 0);
+  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
 }
 
 LRESULT MainWindow::OnTogglePin(UINT, WPARAM, LPARAM, BOOL&) {
@@ -188,7 +201,10 @@ void MainWindow::SetTitle(const std::wstring& title) {
   if (Handle()) SetWindowTextW(Handle(), titleText);
 }
 
-void MainWindow::Navigate(const std::wstring& url) { requestedUrl = url; }
+void MainWindow::Navigate(const std::wstring& url) {
+  requestedUrl = url;
+  PageHost::Navigate(url);
+}
 
 void MainWindow::CloseAndQuit(int code) {
   DestroyWindow();
@@ -200,8 +216,15 @@ LRESULT MainWindow::OnCancel(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
+LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  OnTabButtonClicked(LOWORD(wParam));
+  return 0;
+}
+
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  DestroyBrowserHost();
   DestroyButtons();
+  DestroyTabButtons();
   if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -212,7 +235,10 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   return 0;
 }
 
-LRESULT MainWindow::OnSize(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(LOWORD(lParam), HIWORD(lParam));
+  return 0;
+}
 
 LRESULT MainWindow::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -224,12 +250,12 @@ LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (wParam != ABN_FULLSCREENAPP || !pinned) return 0;
   if (lParam) {
     if (yieldedTopmost) return 0;
-    SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceTopmost(false);
     yieldedTopmost = true;
     if (HWND player = FindWindowExW(nullptr, nullptr, L"ShockwaveFlashFullScreen", nullptr)) BringWindowToTop(player);
   } else if (yieldedTopmost) {
     yieldedTopmost = false;
-    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceTopmost(true);
   }
   return 0;
 }
@@ -247,7 +273,7 @@ BOOL MainWindow::PreTranslateMessage(MSG* msg) {
   if (focus && IsChild(window, focus)) {
     HWND top = focus;
     while (GetParent(top) != window) top = GetParent(top);
-    if (SendMessageW(top, WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(msg))) return TRUE;
+    if (SendMessageW(top, fw::WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(msg))) return TRUE;
   }
   if (buttonTips) SendMessageW(buttonTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
   return IsDialogMessageW(window, msg);
@@ -287,6 +313,7 @@ void MainWindow::DoPaint(HDC dc) {
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
   if (startedFromVipClient) {
+    DestroyTabButtons();
     const skin::Rect t = skin::TitleRect(width);
     RECT title = {t.left, t.top, t.right, t.bottom};
     DrawTextW(dc, titleText, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -7,17 +7,20 @@
 #include <string>
 
 #include "framework/app_module.h"
+#include "browser/page_host.h"
 #include "framework/dialog.h"
 #include "ui/skin_frame.h"
 
 inline constexpr UINT ID_PIN = 0xF090;
 inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
-// Asks a hosting child window to offer a message to its control (lParam: the MSG).
-inline constexpr UINT WM_FORWARDMSG = 0x037F;
 inline constexpr COLORREF kFrameColour = RGB(33, 39, 50);
 inline constexpr wchar_t kCaptionFontFace[] = L"微软雅黑";
 
-class MainWindow : public fw::Dialog, public fw::MessageFilter, public fw::IdleHandler, public SkinFrame {
+class MainWindow : public fw::Dialog,
+                   public fw::MessageFilter,
+                   public fw::IdleHandler,
+                   public PageHost,
+                   public SkinFrame {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -58,8 +61,10 @@ class MainWindow : public fw::Dialog, public fw::MessageFilter, public fw::IdleH
   LRESULT OnAppBarNotify(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnTogglePin(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnTabCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void CentreInWorkArea();
+  void PlaceTopmost(bool topmost);
   void CreateCaptionButtons();
   void CreateCaptionFont();
   // Sets a caption button's tip, and its window text so screen readers can name it.

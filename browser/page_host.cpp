@@ -1,0 +1,443 @@
+#include "browser/page_host.h"
+
+#include <mshtml.h>
+#include <mshtmhst.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "app/vip_mode.h"
+#include "bencoding/torrent.h"
+#include "browser/page_text.h"
+#include "res/resource.h"
+
+#include <algorithm>
+
+namespace {
+
+// Caption strip above the host, frame below and beside it.
+RECT BrowserHostRect(int clientWidth, int clientHeight) {
+  return RECT{1, 26, clientWidth - 1, clientHeight - 2};
+}
+
+struct Variant {
+  Variant() { VariantInit(&value); }
+  ~Variant() { VariantClear(&value); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT value;
+};
+
+// A property get by name, as the page's objects answer it.
+bool GetProperty(IDispatch* object, const wchar_t* name, Variant& out) {
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id))) return false;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  return SUCCEEDED(
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &out.value, nullptr, nullptr));
+}
+
+// A string property; anything else, or a text too long to be an id or address, stays empty.
+std::wstring TextProperty(IDispatch* object, const wchar_t* name) {
+  Variant value;
+  if (!GetProperty(object, name, value) || value.value.vt != VT_BSTR || !value.value.bstrVal) return {};
+  const UINT length = SysStringLen(value.value.bstrVal);
+  if (length > kMaxNavText) return {};
+  return std::wstring(value.value.bstrVal, length);
+}
+
+// "length" when the object has one, else the variables of its type information.
+unsigned NavCount(IDispatch* list) {
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(L"length")};
+  DISPID id = DISPID_UNKNOWN;
+  if (SUCCEEDED(list->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id))) {
+    Variant length;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    const HRESULT hr =
+        list->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &length.value, nullptr, nullptr);
+    return SUCCEEDED(hr) && length.value.vt == VT_I4 ? NavItemCount(length.value.lVal) : 0;
+  }
+  fw::ComPtr<ITypeInfo> info;
+  if (FAILED(list->GetTypeInfo(0, 0, info.Put())) || !info) return 0;
+  TYPEATTR* attributes = nullptr;
+  if (FAILED(info->GetTypeAttr(&attributes)) || !attributes) return 0;
+  const unsigned count = NavItemCount(attributes->cVars);
+  info->ReleaseTypeAttr(attributes);
+  return count;
+}
+
+// The dragged file list (CF_HDROP in global memory), released when done.
+class DroppedFiles {
+ public:
+  explicit DroppedFiles(IDataObject* data) {
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    held = data && SUCCEEDED(data->GetData(&format, &medium));
+  }
+  ~DroppedFiles() {
+    if (held) ReleaseStgMedium(&medium);
+  }
+  DroppedFiles(const DroppedFiles&) = delete;
+  DroppedFiles& operator=(const DroppedFiles&) = delete;
+
+  bool Usable() const { return held && medium.tymed == TYMED_HGLOBAL && medium.hGlobal; }
+  UINT Count() const { return DragQueryFileW(Drop(), 0xFFFFFFFF, nullptr, 0); }
+
+  // Read whole: its length is asked first, since a path cut to MAX_PATH - 1 characters
+  // would name another file or none.
+  std::wstring Path(UINT index) const {
+    const UINT length = DragQueryFileW(Drop(), index, nullptr, 0);
+    if (length == 0 || length > 32767) return {};  // longer than any path Windows opens
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(Drop(), index, path.data(), length + 1));
+    return path;
+  }
+
+ private:
+  HDROP Drop() const { return static_cast<HDROP>(medium.hGlobal); }
+
+  STGMEDIUM medium{};
+  bool held = false;
+};
+
+}  // namespace
+
+bool TabButton::PreHandle(UINT message, WPARAM, LPARAM, LRESULT& result) {
+  if (message != WM_SETCURSOR) return false;
+  if (IsWindowEnabled(Handle())) SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  result = TRUE;  // handled even while disabled: the current tab keeps whatever cursor was shown
+  return true;
+}
+
+PageHost::~PageHost() {
+  DestroyTabButtons();
+  DestroyBrowserHost();
+}
+
+// ---- The browser host ----
+
+void PageHost::CreateBrowserHost(HWND mainWindow, const wchar_t* control) {
+  pageWindow = mainWindow;
+  RECT client{};
+  GetClientRect(mainWindow, &client);
+  host.Create(mainWindow, BrowserHostRect(client.right, client.bottom), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  fw::ComPtr<IUnknown> unknown;
+  host.CreateControlEx(control, unknown.Put());
+  if (unknown) unknown.As(IID_IWebBrowser2, browser);
+  fw::ComPtr<fw::IAxWinHostWindow> axHost;
+  if (SUCCEEDED(host.QueryHost(axHost.Put()))) {
+    axHost->SetExternalDispatch(ExternalDispatch());
+    axHost->SetExternalUIHandler(this);
+  }
+  if (browser) browser->put_Silent(VARIANT_TRUE);  // no dialogs of the control's own
+}
+
+void PageHost::ResizeBrowserHost(int clientWidth, int clientHeight) {
+  if (!host.Handle()) return;
+  const RECT rect = BrowserHostRect(clientWidth, clientHeight);
+  MoveWindow(host.Handle(), rect.left, rect.top, std::max(0L, rect.right - rect.left),
+             std::max(0L, rect.bottom - rect.top), TRUE);
+}
+
+void PageHost::DestroyBrowserHost() {
+  browser.Reset();
+  host.Destroy();
+}
+
+void PageHost::Navigate(const std::wstring& url) {
+  if (!browser) return;
+  VARIANT target;
+  VariantInit(&target);
+  target.vt = VT_BSTR;
+  target.bstrVal = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
+  VARIANT flags;
+  VariantInit(&flags);
+  flags.vt = VT_I4;
+  flags.lVal = navNoReadFromCache;
+  browser->Navigate2(&target, &flags, nullptr, nullptr, nullptr);
+  VariantClear(&target);
+}
+
+HRESULT PageHost::PageScript(IDispatch** script) {
+  *script = nullptr;
+  if (!browser) return E_POINTER;
+  fw::ComPtr<IDispatch> document;
+  HRESULT hr = browser->get_Document(document.Put());
+  if (FAILED(hr)) return hr;
+  fw::ComPtr<IHTMLDocument2> html;
+  if (FAILED(document.As(IID_IHTMLDocument2, html))) return E_POINTER;
+  hr = html->get_Script(script);
+  if (SUCCEEDED(hr) && !*script) return E_POINTER;
+  return hr;
+}
+
+HRESULT PageHost::CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result) {
+  fw::ComPtr<IDispatch> script;
+  const HRESULT hr = PageScript(script.Put());
+  if (FAILED(hr)) return hr;
+  return CallScriptFunction(script.Get(), name, params, result);
+}
+
+HRESULT PageHost::CallScriptFunction(IDispatch* script, const wchar_t* name, DISPPARAMS* params, VARIANT* result) {
+  if (!script || !name) return E_POINTER;
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  HRESULT hr = script->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id);
+  if (FAILED(hr)) return hr;
+  EXCEPINFO exception{};
+  UINT argumentError = 0;
+  hr = script->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, params, result, &exception, &argumentError);
+  // Not examined, but ours to free.
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return hr;
+}
+
+// ---- COM identity ----
+
+STDMETHODIMP PageHost::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (iid == fw::IID_IDocHostUIHandlerDispatch || iid == IID_IDispatch || iid == IID_IUnknown) {
+    *object = static_cast<fw::IDocHostUIHandlerDispatch*>(this);
+  } else if (iid == IID_IDropTarget) {
+    *object = static_cast<IDropTarget*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  return S_OK;
+}
+
+// ---- window.external ----
+
+STDMETHODIMP PageHost::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
+
+STDMETHODIMP PageHost::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
+
+STDMETHODIMP PageHost::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!names || count == 0 || !names[0] || !ids) return E_INVALIDARG;
+  static const struct {
+    const wchar_t* name;
+    DISPID id;
+  } kMethods[] = {
+      {L"setVodClientNav", DISPID_SETVODCLIENTNAV},
+      {L"getVodClientVer", DISPID_GETVODCLIENTVER},
+      {L"setVodClientTab", DISPID_SETVODCLIENTTAB},
+  };
+  BSTR asked = SysAllocString(names[0]);
+  HRESULT hr = E_NOTIMPL;  // on purpose, not DISP_E_UNKNOWNNAME: the page's call fails either way
+  for (const auto& method : kMethods) {
+    BSTR known = SysAllocString(method.name);
+    const bool equal = VarBstrCmp(asked, known, LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
+    SysFreeString(known);
+    if (equal) {
+      ids[0] = method.id;
+      hr = S_OK;
+      break;
+    }
+  }
+  SysFreeString(asked);
+  return hr;
+}
+
+// The method, the property get and the property put of a name are all the same call.
+// The argument is always rgvarg[0] (the last one the page passed); a call without one
+// is refused with DISP_E_BADPARAMCOUNT before rgvarg is touched.
+STDMETHODIMP PageHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                              UINT*) {
+  if (id < DISPID_SETVODCLIENTNAV || id > DISPID_SETVODCLIENTTAB) return E_NOTIMPL;
+  if (!params) return E_INVALIDARG;
+  if (startedFromVipClient) return S_OK;
+  const bool hasArgument = params->cArgs >= 1 && params->rgvarg;
+  switch (id) {
+    case DISPID_SETVODCLIENTNAV: {
+      if (!hasArgument) return DISP_E_BADPARAMCOUNT;
+      Variant items;
+      if (SUCCEEDED(VariantCopy(&items.value, &params->rgvarg[0]))) SetNavItems(items.value);
+      return S_OK;
+    }
+    case DISPID_GETVODCLIENTVER:
+      if (result) {
+        VariantClear(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(MakeVersionText(4).c_str());
+      }
+      return S_OK;
+    default: {  // DISPID_SETVODCLIENTTAB
+      if (!hasArgument) return DISP_E_BADPARAMCOUNT;
+      const VARIANT& name = params->rgvarg[0];
+      if (name.vt == VT_BSTR) SelectTab(name.bstrVal ? name.bstrVal : L"");
+      return S_OK;  // a name that is no string is passed over like an unknown name
+    }
+  }
+}
+
+void PageHost::SetNavItems(const VARIANT& items) {
+  if (items.vt != VT_DISPATCH || !items.pdispVal) return;
+  fw::ComPtr<IDispatch> list(items.pdispVal);
+  const unsigned count = NavCount(list.Get());
+  for (unsigned i = 0; i < count; ++i) {
+    Variant element;
+    if (!GetProperty(list.Get(), std::to_wstring(i).c_str(), element)) continue;
+    std::wstring id;
+    std::wstring url;
+    if (element.value.vt == VT_DISPATCH && element.value.pdispVal) {
+      IDispatch* item = element.value.pdispVal;
+      id = TextProperty(item, L"id");
+      url = TextProperty(item, L"url");
+      Variant unused;
+      GetProperty(item, L"islink", unused);  // read, as pages expect, and not used
+    }
+    if (navUrls.size() >= kMaxNavEntries && navUrls.find(id) == navUrls.end()) continue;
+    navUrls[id] = url;
+  }
+  CreateTabButtons();
+}
+
+// ---- Tab buttons ----
+
+void PageHost::CreateTabButtons() {
+  if (startedFromVipClient || playerTab || listTab) return;
+  listTab = std::make_unique<TabButton>();
+  playerTab = std::make_unique<TabButton>();
+  RECT client{};
+  GetClientRect(pageWindow, &client);
+  const HINSTANCE module = GetModuleHandleW(nullptr);
+
+  listTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_LIST, 95));
+  listTab->SetImages(0, 2, 1, 2);
+  listTab->Create(pageWindow, RECT{40, client.top, 135, client.bottom}, ID_TAB_LIST);
+
+  playerTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_PLAYER, 95));
+  playerTab->SetImages(2, 2, 1, 2);
+  playerTab->Create(pageWindow, RECT{135, client.top, 230, client.bottom}, ID_TAB_PLAYER);
+}
+
+void PageHost::SelectTab(const wchar_t* name) {
+  if (startedFromVipClient || !playerTab || !listTab || !name) return;
+  TabButton* current = nullptr;
+  TabButton* other = nullptr;
+  if (StrCmpW(name, L"player") == 0) {
+    current = playerTab.get();
+    other = listTab.get();
+  } else if (StrCmpW(name, L"list") == 0) {
+    current = listTab.get();
+    other = playerTab.get();
+  }
+  if (current) {
+    EnableWindow(current->Handle(), FALSE);
+    current->SetImages(2, 2, 1, 2);
+    EnableWindow(other->Handle(), TRUE);
+    other->SetImages(0, 2, 1, 2);
+  }
+  RedrawTabs();
+}
+
+void PageHost::OnTabButtonClicked(UINT id) {
+  const wchar_t* key = id == ID_TAB_PLAYER ? L"player" : id == ID_TAB_LIST ? L"list" : nullptr;
+  if (!key) return;
+  const auto found = navUrls.find(key);
+  if (found != navUrls.end()) Navigate(found->second);
+  RedrawTabs();
+}
+
+void PageHost::DestroyTabButtons() {
+  if (playerTab) playerTab->Destroy();
+  if (listTab) listTab->Destroy();
+  playerTab.reset();
+  listTab.reset();
+}
+
+void PageHost::RedrawTabs() {
+  for (TabButton* tab : {playerTab.get(), listTab.get()}) {
+    if (tab && tab->Handle()) RedrawWindow(tab->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+}
+
+// ---- Document host ----
+
+STDMETHODIMP PageHost::ShowContextMenu(DWORD, DWORD, DWORD, IUnknown*, IDispatch*, HRESULT* retVal) {
+  if (startedFromVipClient && retVal) *retVal = S_OK;  // "shown": no menu anywhere in the page
+  return S_OK;
+}
+
+STDMETHODIMP PageHost::GetHostInfo(DWORD* flags, DWORD*) {
+  if (!flags) return E_POINTER;
+  // No 3-D border, no outer border, no scroll bars, themed form controls.
+  *flags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_NO3DOUTERBORDER;
+  return S_OK;
+}
+
+STDMETHODIMP PageHost::ShowUI(DWORD, IUnknown*, IUnknown*, IUnknown*, IUnknown*, HRESULT*) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::HideUI() { return E_NOTIMPL; }
+STDMETHODIMP PageHost::UpdateUI() { return E_NOTIMPL; }
+STDMETHODIMP PageHost::EnableModeless(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::OnDocWindowActivate(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::OnFrameWindowActivate(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::ResizeBorder(long, long, long, long, IUnknown*, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::TranslateAccelerator(DWORD_PTR, DWORD, DWORD_PTR, DWORD_PTR, BSTR, DWORD, HRESULT*) {
+  return E_NOTIMPL;
+}
+STDMETHODIMP PageHost::GetOptionKeyPath(BSTR*, DWORD) { return E_NOTIMPL; }
+
+// E_NOTIMPL on purpose although the slot is filled: the host takes the replacement when
+// it is a drop target, so every drag over the page comes here.
+STDMETHODIMP PageHost::GetDropTarget(IUnknown*, IUnknown** replacement) {
+  if (replacement) *replacement = static_cast<IDropTarget*>(this);
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP PageHost::GetExternal(IDispatch** dispatch) {
+  if (!dispatch) return E_POINTER;
+  *dispatch = ExternalDispatch();
+  return S_OK;
+}
+
+STDMETHODIMP PageHost::TranslateUrl(DWORD, BSTR, BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP PageHost::FilterDataObject(IUnknown*, IUnknown**) { return E_NOTIMPL; }
+
+// ---- Drop target ----
+
+STDMETHODIMP PageHost::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  *effect = DROPEFFECT_NONE;
+  if (startedFromVipClient || !data) return E_FAIL;
+  const DroppedFiles files(data);
+  if (!files.Usable()) return E_FAIL;
+  const UINT count = files.Count();
+  for (UINT i = 0; i < count; ++i) {
+    const std::wstring path = files.Path(i);
+    if (!path.empty() && zv::encoding::bencoding::torrent_has_video(path)) {
+      *effect = DROPEFFECT_COPY;
+      return S_OK;
+    }
+  }
+  return E_FAIL;
+}
+
+STDMETHODIMP PageHost::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
+
+STDMETHODIMP PageHost::DragLeave() { return S_OK; }
+
+STDMETHODIMP PageHost::Drop(IDataObject* data, DWORD, POINTL, DWORD*) {
+  if (startedFromVipClient) return E_FAIL;
+  const DroppedFiles files(data);
+  if (!files.Usable()) return S_OK;
+  DragCallbackText text;
+  const UINT count = files.Count();
+  for (UINT i = 0; i < count; ++i) {
+    const std::wstring path = files.Path(i);
+    if (path.empty()) continue;
+    // One read answers both questions.
+    const auto facts = zv::encoding::bencoding::torrent_inspect(path);
+    if (facts.has_video && !facts.magnet_link.empty()) text.Add(facts.magnet_link, PathFindFileNameW(path.c_str()));
+  }
+  const std::wstring argumentText = text.Text();
+  Variant argument;
+  argument.value.vt = VT_BSTR;
+  argument.value.bstrVal = SysAllocStringLen(argumentText.data(), static_cast<UINT>(argumentText.size()));
+  DISPPARAMS params{&argument.value, nullptr, 1, 0};
+  Variant result;
+  CallPageFunction(L"vodClientDragCallback", &params, &result.value);  // a page without it just hears nothing
+  return S_OK;
+}

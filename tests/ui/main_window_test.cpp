@@ -1,0 +1,362 @@
+// The main window as created under Wine: placement, styles, region, caption buttons and
+// tips, pin-on-top, the full-screen yield, painted pixels read back, and the dispatch of
+// start-up and relayed command lines through the system's own splitter.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/shell_app.h"
+#include "app/vip_mode.h"
+#include "framework/app_module.h"
+#include "res/resource.h"
+
+fw::AppModule fw::appModule;
+
+namespace {
+
+constexpr COLORREF kFrame = RGB(33, 39, 50);
+
+// A window's client area as it paints itself (WM_PRINTCLIENT); then a pixel of it, or of
+// one of the program's bitmaps as the resource holds it.
+class Printed {
+ public:
+  explicit Printed(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    old = SelectObject(dc, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  }
+  ~Printed() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  COLORREF operator()(int x, int y) const { return GetPixel(dc, x, y); }
+
+ private:
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+};
+
+COLORREF BitmapPixel(UINT id, int x, int y) {
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const COLORREF c = GetPixel(dc, x, y);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return c;
+}
+
+std::wstring Tip(HWND tips, HWND owner, HWND button) {
+  wchar_t text[80] = {};
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(button);
+  tool.lpszText = text;
+  SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1100] = {};
+  GetWindowTextW(window, text, 1100);
+  return text;
+}
+
+bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Runs what is queued; true when a quit was among it.
+bool DrainQuit() {
+  bool quit = false;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) quit = true;
+    DispatchMessageW(&msg);
+  }
+  return quit;
+}
+
+class main_window : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    fw::appModule.Init(GetModuleHandleW(nullptr));
+    fw::appModule.AddMessageLoop(&loop);
+    app = new ShellApp();
+    window = app->Window().Create();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+  }
+  static void TearDownTestSuite() {
+    app->Window().DestroyWindow();
+    fw::appModule.RemoveMessageLoop();
+  }
+  void SetUp() override {
+    ASSERT_NE(window, nullptr);
+    startedFromVipClient = 0;
+  }
+  MainWindow& Main() { return app->Window(); }
+  HWND Button(UINT id) { return Main().FindButton(id)->Handle(); }
+
+  static fw::MessageLoop loop;
+  static ShellApp* app;
+  static HWND window;
+};
+fw::MessageLoop main_window::loop;
+ShellApp* main_window::app;
+HWND main_window::window;
+
+TEST_F(main_window, opens_at_994_by_628_where_the_template_window_was_centred) {
+  RECT r, area, dialog = {0, 0, 542, 361};
+  GetWindowRect(window, &r);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  MapDialogRect(window, &dialog);
+  EXPECT_EQ(r.right - r.left, 994);
+  EXPECT_EQ(r.bottom - r.top, 628);
+  EXPECT_EQ(r.left, area.left + (area.right - area.left - dialog.right) / 2);
+  EXPECT_EQ(r.top, area.top + (area.bottom - area.top - dialog.bottom) / 2);
+  // The template as written, then what initialisation added (the dialog manager adds its
+  // own bits, such as DS_3DLOOK and WS_EX_CONTROLPARENT).
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_MAIN), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+  ASSERT_NE(found, nullptr);
+  const auto* words = static_cast<const WORD*>(LockResource(LoadResource(nullptr, found)));
+  ASSERT_EQ(words[1], 0xFFFF);  // an extended template
+  const DWORD exStyle = words[4] | words[5] << 16, style = words[6] | words[7] << 16;
+  EXPECT_EQ(style, 0x86000240u);
+  EXPECT_EQ(exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
+  EXPECT_EQ(words[8], 0);  // no controls
+  EXPECT_EQ(words[11], 542);
+  EXPECT_EQ(words[12], 361);
+  // Menu, class and title are empty; then point size, weight, italic and character set.
+  EXPECT_EQ(std::vector<WORD>(words + 13, words + 18), (std::vector<WORD>{0, 0, 0, 10, 400}));
+  EXPECT_EQ(words[18], 134 << 8);
+  EXPECT_STREQ(reinterpret_cast<const wchar_t*>(words + 19), L"MS Shell Dlg");
+  const DWORD added = 0x020B0000u;
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (style | added | WS_CAPTION | WS_THICKFRAME),
+            style | added);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(window, region), ERROR);
+  RECT box;
+  GetRgnBox(region, &box);
+  DeleteObject(region);
+  // The rounded region ends one short of its rectangle's right and bottom: past the window.
+  EXPECT_EQ(box.right, 994 + 2);
+  EXPECT_EQ(box.bottom, 628 + 2);
+}
+
+TEST_F(main_window, caption_buttons_stay_anchored_to_the_right_edge) {
+  const UINT ids[] = {ID_PIN, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
+  RECT before;
+  GetWindowRect(window, &before);
+  for (int width : {994, 700, 994}) {
+    Main().SetPosAndLayout(before.left, before.top, width, 628, SWP_NOZORDER);
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(testing::Message() << "W " << width << " button " << i);
+      RECT r;
+      GetWindowRect(Button(ids[i]), &r);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_EQ(r.left, width - 112 + 28 * i);
+      EXPECT_EQ(r.top, 1);
+      EXPECT_EQ(r.right - r.left, 28);
+      EXPECT_EQ(r.bottom - r.top, 25);
+    }
+    EXPECT_EQ(Main().captionWidth, width);
+  }
+}
+
+TEST_F(main_window, tips_name_the_buttons_and_follow_pin_and_maximise) {
+  HWND tips = Main().ButtonTips();
+  const struct {
+    UINT id;
+    const wchar_t* tip;
+  } rows[] = {{SC_CLOSE, L"关闭"}, {SC_MINIMIZE, L"最小化"}, {SC_MAXIMIZE, L"最大化"}, {ID_PIN, L"置顶"}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(Tip(tips, window, Button(r.id)), r.tip);
+    EXPECT_EQ(WindowText(Button(r.id)), r.tip);  // what a screen reader announces
+  }
+
+  // Two clicks on the pin: on, then off again, with the images of each state.
+  const struct {
+    bool topmost;
+    const wchar_t* tip;
+    UINT bitmap;
+  } pins[] = {{true, L"取消置顶", IDB_PIN_ON}, {false, L"置顶", IDB_PIN_OFF}};
+  for (const auto& p : pins) {
+    SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(Main().Pinned(), p.topmost);
+    EXPECT_EQ(Topmost(window), p.topmost);
+    EXPECT_EQ(Tip(tips, window, Button(ID_PIN)), p.tip);
+    for (int x : {2, 14})  // background and glyph middle of the idle frame
+      EXPECT_EQ(Printed(Button(ID_PIN))(x, 12), BitmapPixel(p.bitmap, x, 12));
+  }
+
+  // Released outside, a press clicks nothing.
+  SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
+  SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
+  EXPECT_FALSE(Main().Pinned());
+
+  const RECT unused = {};
+  Main().UpdateMaxButton(true, unused);
+  EXPECT_EQ(Tip(tips, window, Button(SC_MAXIMIZE)), L"还原");
+  EXPECT_EQ(Printed(Button(SC_MAXIMIZE))(14, 12), BitmapPixel(IDB_RESTORE, 14, 12));
+  Main().UpdateMaxButton(false, unused);
+  EXPECT_EQ(Tip(tips, window, Button(SC_MAXIMIZE)), L"最大化");
+}
+
+TEST_F(main_window, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
+  auto notify = [](LPARAM opened) { SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, opened); };
+  // Each row: an action, then the topmost state and the yielded flag it leaves.
+  enum Action { Pin, Unpin, Open, Close, OtherNotice };
+  const struct {
+    Action action;
+    bool topmost, yielded;
+  } steps[] = {
+      {Open, false, false},  // not pinned: nothing
+      {Pin, true, false},   {Open, false, true},   {Open, false, true},  {Close, true, false},
+      {OtherNotice, true, false},
+      {Open, false, true},  {Unpin, false, true},  {Close, false, true},  // the flag outlives the pin
+      {Pin, true, true},    {Open, true, true},    {Close, true, false},
+      {Unpin, false, false},
+  };
+  int i = 0;
+  for (const auto& s : steps) {
+    SCOPED_TRACE(i++);
+    switch (s.action) {
+      case Pin: Main().SetPinned(true); break;
+      case Unpin: Main().SetPinned(false); break;
+      case Open: notify(1); break;
+      case Close: notify(0); break;
+      case OtherNotice: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1); break;
+    }
+    EXPECT_EQ(Topmost(window), s.topmost);
+    EXPECT_EQ(MainWindow::yieldedTopmost, s.yielded);
+  }
+}
+
+TEST_F(main_window, paints_frame_caption_icon_and_title) {
+  RECT before;
+  GetWindowRect(window, &before);
+  auto caption = [](int column, int row) { return BitmapPixel(IDB_CAPTION, column, row); };
+  const struct {
+    int width, x, y;
+    COLORREF want;
+  } rows[] = {
+      {994, 0, 10, kFrame},    {994, 993, 10, kFrame}, {994, 0, 0, kFrame},     {994, 500, 0, kFrame},
+      {994, 1, 5, caption(0, 4)},     {994, 750, 5, caption(749, 4)}, {994, 751, 5, caption(750, 4)},
+      {994, 892, 24, caption(750, 23)}, {994, 893, 5, caption(750, 4)},  {994, 992, 3, caption(849, 2)},
+      {994, 300, 626, kFrame}, {994, 300, 627, kFrame}, {994, 0, 300, kFrame}, {994, 993, 300, kFrame},
+      {994, 20, 13, RGB(255, 255, 255)},  // the icon's middle
+      {700, 1, 5, caption(150, 4)},   {700, 400, 20, caption(549, 19)}, {700, 699, 10, kFrame},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "W " << r.width << " (" << r.x << ", " << r.y << ")");
+    Main().SetPosAndLayout(before.left, before.top, r.width, 628, SWP_NOZORDER);
+    EXPECT_EQ(Printed(window)(r.x, r.y), r.want);
+  }
+  Main().SetPosAndLayout(before.left, before.top, 994, 628, SWP_NOZORDER);
+
+  // White title pixels only in VIP mode, and only inside the title rectangle.
+  Main().SetTitle(L"标题 Title");
+  auto whiteIn = [](int left, int right) {
+    const Printed print(window);
+    int n = 0;
+    for (int x = left; x < right; ++x)
+      for (int y = 0; y < 25; ++y) n += GetRValue(print(x, y)) > 200 && GetBValue(print(x, y)) > 200;
+    return n;
+  };
+  EXPECT_EQ(whiteIn(37, 200), 0);
+  startedFromVipClient = 1;
+  EXPECT_GT(whiteIn(37, 200), 10);
+  EXPECT_EQ(whiteIn(994 - 185, 994 - 112), 0);
+}
+
+TEST_F(main_window, start_up_command_lines) {
+  const std::wstring script = L"javascript:alert(1)";
+  const std::wstring longTitle(1500, L'x');
+  const struct {
+    const wchar_t* line;
+    std::wstring url, title;
+    int vip;
+    bool quit;
+  } rows[] = {
+      {L"", ShellApp::DefaultUrl(), L"云播放特权", 0, false},
+      {L"-title:Abc", ShellApp::DefaultUrl(), L"Abc", 0, false},
+      {L"-url:", L"", L"云播放特权", 0, false},  // an empty url is a url: no default page
+      {L"-url:http://a/ -title:\"A B\" /url:https://b/ -title:C", L"https://b/", L"C", 0, false},
+      {L"-url:javascript:alert(1)", ShellApp::DefaultUrl(), L"云播放特权", 0, false},
+      {L"\"-url: VBScript:x\"", ShellApp::DefaultUrl(), L"云播放特权", 0, false},
+      {L"-url:file:///c:/x.html", L"file:///c:/x.html", L"云播放特权", 0, false},
+      {L"magnet:?xt=urn:btih:00 -operation:bringwindowtotop", ShellApp::DefaultUrl(), L"云播放特权", 0, false},
+      {L"-startfrom:zvvip -quitby:zvvip", ShellApp::DefaultUrl(), L"云播放特权", 1, true},
+      {L"-quitby:zvvip", ShellApp::DefaultUrl(), L"云播放特权", 0, true},
+      {L"-startfrom:ZVVIP -quitby:other", ShellApp::DefaultUrl(), L"云播放特权", 0, false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.line);
+    startedFromVipClient = 0;
+    DrainQuit();
+    app->ApplyCommandLine(r.line);
+    EXPECT_EQ(Main().RequestedUrl(), r.url);
+    EXPECT_EQ(WindowText(window), r.title);
+    EXPECT_EQ(startedFromVipClient, r.vip);
+    EXPECT_EQ(DrainQuit(), r.quit);
+  }
+  app->ApplyCommandLine(L"-title:" + longTitle);
+  EXPECT_EQ(std::wstring(Main().TitleText()), longTitle.substr(0, 1023));
+}
+
+TEST_F(main_window, relayed_command_lines) {
+  const std::wstring prefix = L"-operation:bringwindowtotop ";
+  const struct {
+    const wchar_t* args;
+    int vipBefore;
+    std::wstring url, title;
+    int vipAfter;
+    bool quit;
+  } rows[] = {
+      {L"-url:https://a/x -title:T", 0, L"https://a/x", L"T", 0, false},
+      {L"-url:http://a/ -url:ftp://b/", 0, L"ftp://b/", L"before", 0, false},  // the last one survives
+      {L"MAGNET:?xt=urn:btih:AB", 0, L"MAGNET:?xt=urn:btih:AB", L"before", 0, false},
+      {L"-url:javascript:alert(1)", 0, L"kept", L"before", 0, false},
+      {L"-url:file:///c:/windows/win.ini", 0, L"kept", L"before", 0, false},
+      {L"-url:res://x.dll/page", 0, L"kept", L"before", 0, false},
+      {L"-quitby:zvvip", 0, L"kept", L"before", 0, false},
+      // "quitby" is carried out before "startfrom": no quit yet, but the flag is set.
+      {L"-startfrom:zvvip -quitby:zvvip", 0, L"kept", L"before", 1, false},
+      {L"-quitby:zvvip", 1, L"kept", L"before", 1, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.args);
+    startedFromVipClient = r.vipBefore;
+    Main().Navigate(L"kept");
+    Main().SetTitle(L"before");
+    ShowWindow(window, SW_MINIMIZE);
+    DrainQuit();
+    CommandList list;
+    ParseCommandList(prefix + r.args, list);
+    app->OnCommands(list);
+    EXPECT_EQ(Main().RequestedUrl(), r.url);
+    EXPECT_EQ(WindowText(window), r.title);
+    EXPECT_EQ(startedFromVipClient, r.vipAfter);
+    EXPECT_EQ(DrainQuit(), r.quit);
+    EXPECT_FALSE(IsIconic(window));  // every relayed list brings the window back
+  }
+}
+
+}  // namespace
