@@ -51,6 +51,8 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
   wineserver -p >/dev/null 2>&1
   cmake/wine-run cmd /c exit 0          # makes the prefix on first use
   ctest --preset windows || status=1
+  # The program as a user meets it, on a display and prefix of the suite's own.
+  tests/acceptance/run || status=1
 
   # The release packages: the setup program installed and removed in a fresh Wine prefix,
   # and two clean builds of the program compared byte for byte.

@@ -1,0 +1,189 @@
+// The acceptance driver's eyes and hands on the Windows side, for what X cannot tell:
+// window rectangles and styles, the tooltip's text, the cursor, and messages the taskbar
+// would send. Reads one command a line on stdin and answers one line on stdout, so the
+// suite pays for one Wine start only.
+//   rect | region | iconic | count | buttons | workarea | tip | syscommand <hex>
+//   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
+// show puts up a plain white window of our own: topmost and small, it shows a system cursor
+// to compare the program's with on the X side (Wine's cursor handles mean nothing in
+// another process); not topmost, it is the other program that a pinned window stays above.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+struct Found {
+  HWND first = nullptr;
+  int count = 0;
+};
+
+// The program's main window is the only visible top-level dialog on our display.
+Found FindMain() {
+  Found found;
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (IsWindowVisible(w) && lstrcmpW(cls, kDialogClass) == 0) {
+          auto* f = reinterpret_cast<Found*>(p);
+          if (!f->first) f->first = w;
+          ++f->count;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The text of the tip now shown for the main window, read out of the owning process.
+std::string ShownTip(HWND main) {
+  HWND tips = nullptr;
+  while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))) {
+    if (GetWindow(tips, GW_OWNER) == main && IsWindowVisible(tips)) break;
+  }
+  if (!tips) return "none";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tips, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return "error";
+  constexpr SIZE_T kChars = 256;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof(tool));
+  wchar_t text[kChars] = {};
+  std::string answer = "error";
+  if (remote && WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr) &&
+      SendMessageW(tips, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) &&
+      ReadProcessMemory(process, remote + sizeof(tool), text, sizeof(text) - 2, nullptr)) {
+    char utf8[kChars * 3] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    answer = utf8;
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return answer;
+}
+
+LPCWSTR CursorId(const std::string& name) {
+  if (name == "sizewe") return IDC_SIZEWE;
+  if (name == "sizens") return IDC_SIZENS;
+  if (name == "sizenwse") return IDC_SIZENWSE;
+  if (name == "sizenesw") return IDC_SIZENESW;
+  return IDC_ARROW;
+}
+
+HCURSOR referenceCursor = nullptr;
+int referenceTopmost = 0;
+HANDLE referenceThread = nullptr;
+DWORD referenceThreadId = 0;
+
+LRESULT CALLBACK ReferenceProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETCURSOR) {
+    SetCursor(referenceCursor);
+    return TRUE;
+  }
+  return DefWindowProcW(w, message, wParam, lParam);
+}
+
+DWORD WINAPI ReferenceWindow(LPVOID param) {
+  const RECT at = *static_cast<RECT*>(param);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = ReferenceProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = L"kp_probe_window";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | (referenceTopmost ? WS_EX_TOPMOST : 0), wc.lpszClassName, L"",
+                           WS_POPUP | WS_VISIBLE, at.left, at.top, at.right, at.bottom, nullptr, nullptr, wc.hInstance,
+                           nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  DestroyWindow(w);
+  return 0;
+}
+
+std::string Answer(const std::string& line) {
+  const Found main = FindMain();
+  if (line == "count") return std::to_string(main.count);
+  if (line == "workarea") {
+    RECT r = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+           std::to_string(r.bottom);
+  }
+  if (line.rfind("show ", 0) == 0 && !referenceThread) {
+    char name[32] = {};
+    static RECT at;  // left, top, width, height
+    if (std::sscanf(line.c_str() + 5, "%31s %ld %ld %ld %ld %d", name, &at.left, &at.top, &at.right, &at.bottom,
+                    &referenceTopmost) != 6) {
+      return "error";
+    }
+    referenceCursor = LoadCursorW(nullptr, CursorId(name));
+    referenceThread = CreateThread(nullptr, 0, ReferenceWindow, &at, 0, &referenceThreadId);
+    return referenceThread ? "ok" : "error";
+  }
+  if (line == "hide" && referenceThread) {
+    while (!PostThreadMessageW(referenceThreadId, WM_QUIT, 0, 0)) Sleep(10);
+    WaitForSingleObject(referenceThread, INFINITE);
+    CloseHandle(referenceThread);
+    referenceThread = nullptr;
+    return "ok";
+  }
+  if (!main.first) return "none";
+  HWND w = main.first;
+  if (line == "rect") {
+    RECT r = {};
+    GetWindowRect(w, &r);
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+           std::to_string(r.bottom);
+  }
+  if (line == "buttons") {
+    int n = 0;
+    for (HWND c = nullptr; (c = FindWindowExW(w, c, L"WTL_BitmapButton", nullptr));) ++n;
+    return std::to_string(n);
+  }
+  if (line == "region") {
+    // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
+    // bottom-right of the window) lies inside it.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    RECT box = {}, r = {};
+    GetWindowRect(w, &r);
+    if (GetWindowRgn(w, region) == ERROR) return "none";
+    GetRgnBox(region, &box);
+    const int right = r.right - r.left - 1, bottom = r.bottom - r.top - 1;
+    std::string answer = std::to_string(box.left) + " " + std::to_string(box.top) + " " + std::to_string(box.right) +
+                         " " + std::to_string(box.bottom);
+    for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}}) {
+      answer += PtInRegion(region, p.x, p.y) ? " 1" : " 0";
+    }
+    DeleteObject(region);
+    return answer;
+  }
+  if (line == "iconic") return IsIconic(w) ? "1" : "0";
+  if (line == "tip") return ShownTip(w);
+  if (line.rfind("syscommand ", 0) == 0) {
+    // Posted, as the taskbar button's menu does.
+    const WPARAM command = std::stoul(line.substr(11), nullptr, 16);
+    return PostMessageW(w, WM_SYSCOMMAND, command, 0) ? "ok" : "error";
+  }
+  return "unknown";
+}
+
+}  // namespace
+
+int main() {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::cout << Answer(line) << std::endl;
+  }
+  return 0;
+}
