@@ -2,7 +2,7 @@
 // window rectangles and styles, the tooltip's text, the cursor, and messages the taskbar
 // would send. Reads one command a line on stdin and answers one line on stdout, so the
 // suite pays for one Wine start only.
-//   rect | region | iconic | count | buttons | workarea | tip | syscommand <hex>
+//   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
 //   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
 // show puts up a plain white window of our own: topmost and small, it shows a system cursor
 // to compare the program's with on the X side (Wine's cursor handles mean nothing in
@@ -168,6 +168,7 @@ std::string Answer(const std::string& line) {
     return answer;
   }
   if (line == "iconic") return IsIconic(w) ? "1" : "0";
+  if (line == "topmost") return (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "1" : "0";
   if (line == "tip") return ShownTip(w);
   if (line.rfind("syscommand ", 0) == 0) {
     // Posted, as the taskbar button's menu does.
