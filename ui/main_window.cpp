@@ -122,17 +122,7 @@ void MainWindow::CreateCaptionButtons() {
   static const std::pair<UINT, const wchar_t*> tips[] = {
       {SC_CLOSE, kTipClose}, {SC_MINIMIZE, kTipMinimize}, {SC_MAXIMIZE, kTipMaximize}, {ID_PIN, kTipPin}};
   for (const auto& tip : tips) {
-    fw::BitmapButton* button = FindButton(tip.first);
-    if (!button) continue;
-    TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(button->Handle());
-    tool.hinst = Module();
-    tool.lpszText = const_cast<wchar_t*>(tip.second);
-    SendMessageW(buttonTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SetWindowTextW(button->Handle(), tip.second);
+    if (fw::BitmapButton* button = FindButton(tip.first)) SetButtonTip(button, tip.second, TTM_ADDTOOLW);
   }
   SetPinned(false);
 }
@@ -146,7 +136,7 @@ void MainWindow::CreateCaptionFont() {
   captionFont = CreateFontIndirectW(&font);
 }
 
-void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip) {
+void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message) {
   TTTOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND;
@@ -154,7 +144,7 @@ void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip) {
   tool.uId = reinterpret_cast<UINT_PTR>(button->Handle());
   tool.hinst = Module();
   tool.lpszText = const_cast<wchar_t*>(tip);
-  SendMessageW(buttonTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(buttonTips, message, 0, reinterpret_cast<LPARAM>(&tool));
   SetWindowTextW(button->Handle(), tip);
 }
 

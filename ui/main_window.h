@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -67,8 +68,9 @@ class MainWindow : public fw::Dialog,
   void PlaceTopmost(bool topmost);
   void CreateCaptionButtons();
   void CreateCaptionFont();
-  // Sets a caption button's tip, and its window text so screen readers can name it.
-  void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip);
+  // Adds or changes a caption button's tip, and sets it as the button's window text so
+  // that screen readers can name the button.
+  void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message = TTM_UPDATETIPTEXTW);
 
   wchar_t titleText[1024] = {};
   HWND buttonTips = nullptr;
