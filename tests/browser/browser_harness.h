@@ -28,12 +28,6 @@ inline std::wstring Widen(const std::string& text) {
   return wide;
 }
 
-inline std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? char(c) : '?';
-  return out;
-}
-
 // Where the parent window sends tab clicks, as the main window's message map does.
 inline PageHost* tabTarget = nullptr;
 
