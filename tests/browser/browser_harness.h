@@ -58,8 +58,8 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20
   }
 }
 
-// Answers every request on 127.0.0.1 with a page the cache may keep for an hour, and counts
-// the requests by path. Lives as long as the run.
+// Answers every request on 127.0.0.1 with a small page and counts the requests by path.
+// Lives as long as the run.
 class LoopbackServer {
  public:
   LoopbackServer() {
@@ -95,7 +95,7 @@ class LoopbackServer {
         paths.push_back(request.substr(4, request.find(' ', 4) - 4));  // after "GET "
       }
       static const char reply[] =
-          "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nCache-Control: max-age=3600\r\nContent-Length: 13\r\n\r\n"
+          "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 13\r\n\r\n"
           "<html></html>";
       send(client, reply, sizeof reply - 1, 0);
     }
