@@ -1,10 +1,5 @@
-// Test peer for the relay: another process of the session at the shared area.
-//   leave:   writes a text and ends without posting, as a sender that died would
-//   hostile: fills the whole area without a terminator and posts
-//   stray:   posts with nothing written
-//   small, reserve, partial: creates the area first (16 bytes; 8192 reserved but never
-//            committed; only its first page committed, filled without a terminator) and
-//            holds it until ended
+// Another process at the relay's area: a dead sender (leave), a hostile writer, a stray
+// message, or a squatter holding a 16-byte, reserved-only or half-committed area until ended.
 #include <windows.h>
 
 #include <string>

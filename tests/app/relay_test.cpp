@@ -1,7 +1,5 @@
-// The relay under Windows: the system's command-line splitter, the command window in this
-// process, and real processes: this test is the running instance, the program itself the
-// second start, relay_peer a dead sender, a hostile writer or a squatter of the area.
-// Every wait is bounded; a process still running at its deadline is ended.
+// The relay under Windows: the system's splitter, the command window, and real processes
+// (this test the running instance, the program a second start, relay_peer a bad neighbour).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -31,8 +29,7 @@ const std::wstring kFolder = ExePath().substr(0, ExePath().find_last_of(L'\\') +
 const std::wstring kPeer = kFolder + L"relay_peer.exe";
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
 
-class Recorder : public CommandListener {
- public:
+struct Recorder : CommandListener {
   void OnCommands(CommandList list) override {
     lists.emplace_back(list.begin(), list.end());
     if (area) pendingWhileRunning.push_back(CommandAreaPending(area));
@@ -58,19 +55,6 @@ void Pump(const Recorder& recorder, std::size_t count) {
     Drain();
   }
 }
-
-// The relay's area as another process maps it.
-struct AreaView {
-  AreaView() : mapping(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kCommandAreaName)) {
-    if (mapping) view = static_cast<volatile wchar_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-  }
-  ~AreaView() {
-    if (view) UnmapViewOfFile(const_cast<wchar_t*>(view));
-    if (mapping) CloseHandle(mapping);
-  }
-  HANDLE mapping;
-  volatile wchar_t* view = nullptr;
-};
 
 HANDLE Start(const std::wstring& exe, const std::wstring& args) {
   std::wstring line = L"\"" + exe + L"\" " + args;
@@ -118,58 +102,8 @@ TEST(app_relay_test, parse_command_list_table) {
   }
 }
 
-TEST(app_relay_test, listeners_get_own_copies_of_each_text_once_before_the_area_is_freed) {
-  CommandWindow channel;
-  ASSERT_TRUE(channel.Open(L""));
-  AreaView area;
-  ASSERT_NE(area.view, nullptr);
-  Recorder first, second;
-  first.area = second.area = area.view;
-  // A nested message loop with a second message for the same text queued, as a modal loop
-  // in a listener would run: the text must still run only once.
-  int depth = 0;
-  first.onCall = [&] {
-    if (depth++ == 0) {
-      PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
-      Drain();
-    }
-    --depth;
-  };
-  channel.AddListener(&first);
-  channel.AddListener(&second);
-  channel.Send(L"-operation:bringwindowtotop -url:u -title:t");
-  Pump(second, 1);
-  const std::vector<Entries> want = {{kBring, {L"title", L"t"}, {L"url", L"u"}}};
-  EXPECT_EQ(first.lists, want);
-  EXPECT_EQ(second.lists, want) << "the first listener's change leaked";
-  EXPECT_EQ(second.pendingWhileRunning, std::vector<bool>{true});
-  EXPECT_FALSE(CommandAreaPending(area.view)) << "freed after the listeners ran";
-}
-
-TEST(app_relay_test, area_carries_the_low_integrity_label) {
-  CommandWindow channel;
-  ASSERT_TRUE(channel.Open(L""));
-  HANDLE area = OpenFileMappingW(READ_CONTROL | FILE_MAP_READ, FALSE, kCommandAreaName);
-  ASSERT_NE(area, nullptr);
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  PACL sacl = nullptr;
-  ACE_HEADER* ace = nullptr;
-  LPWSTR sid = nullptr;
-  std::wstring label;
-  if (GetSecurityInfo(area, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd) ==
-          ERROR_SUCCESS &&
-      sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ace->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE) {
-    auto* ml = reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace);
-    if (ConvertSidToStringSidW(&ml->SidStart, &sid)) label = std::to_wstring(ml->Mask) + L" " + sid;
-  }
-  EXPECT_EQ(label, L"1 S-1-16-4096");  // no-write-up, Low
-  LocalFree(sid);
-  LocalFree(sd);
-  CloseHandle(area);
-}
-
 // This process plays the running instance: it holds the single-instance mutex and a
-// command window of its own.
+// command window of its own, and maps the area as another process would.
 class relay_process : public testing::Test {
  protected:
   void SetUp() override {
@@ -177,22 +111,60 @@ class relay_process : public testing::Test {
     ASSERT_TRUE(channel.Open(L""));
     ASSERT_NE(channel.OwnWindow(), nullptr) << "a command window is left over from an earlier test";
     channel.AddListener(&recorder);
+    mapping = OpenFileMappingW(READ_CONTROL | FILE_MAP_ALL_ACCESS, FALSE, kCommandAreaName);
+    area = static_cast<volatile wchar_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_NE(area, nullptr);
   }
   void TearDown() override {
+    if (area) UnmapViewOfFile(const_cast<wchar_t*>(area));
+    if (mapping) CloseHandle(mapping);
     channel.Close();
     CloseHandle(mutex);
   }
-  HANDLE mutex = nullptr;
+  HANDLE mutex = nullptr, mapping = nullptr;
+  volatile wchar_t* area = nullptr;
   CommandWindow channel;
   Recorder recorder;
 };
 
-TEST_F(relay_process, a_second_start_relays_its_command_line_in_key_order) {
-  HANDLE second = Start(kProgram, L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:other");
-  Pump(recorder, 1);
-  EXPECT_EQ(Finish(second), 0);
-  EXPECT_EQ(recorder.lists, (std::vector<Entries>{
-                                {kBring, {L"startfrom", L"other"}, {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}}}));
+TEST_F(relay_process, listeners_get_own_copies_of_each_text_once_before_the_area_is_freed) {
+  Recorder second;
+  second.area = area;
+  // A nested message loop with a second message for the same text queued, as a modal loop
+  // in a listener would run: the text must still run only once.
+  int depth = 0;
+  recorder.onCall = [&] {
+    if (depth++ == 0) {
+      PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
+      Drain();
+    }
+    --depth;
+  };
+  channel.AddListener(&second);
+  channel.Send(L"-operation:bringwindowtotop -url:u -title:t");
+  Pump(second, 1);
+  const std::vector<Entries> want = {{kBring, {L"title", L"t"}, {L"url", L"u"}}};
+  EXPECT_EQ(recorder.lists, want);
+  EXPECT_EQ(second.lists, want) << "the first listener's change leaked";
+  EXPECT_EQ(second.pendingWhileRunning, std::vector<bool>{true});
+  EXPECT_FALSE(CommandAreaPending(area)) << "freed after the listeners ran";
+}
+
+TEST_F(relay_process, area_carries_the_low_integrity_label) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  PACL sacl = nullptr;
+  ACE_HEADER* ace = nullptr;
+  LPWSTR sid = nullptr;
+  std::wstring label;
+  if (GetSecurityInfo(mapping, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd) ==
+          ERROR_SUCCESS &&
+      sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ace->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE &&
+      ConvertSidToStringSidW(&reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace)->SidStart, &sid)) {
+    label = std::to_wstring(reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace)->Mask) + L" " + sid;
+  }
+  EXPECT_EQ(label, L"1 S-1-16-4096");  // no-write-up, Low
+  LocalFree(sid);
+  LocalFree(sd);
 }
 
 TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order) {
@@ -201,12 +173,14 @@ TEST_F(relay_process, two_second_starts_in_quick_succession_both_arrive_in_order
   for (DWORD busyMs : {0, 1500}) {
     recorder.lists.clear();
     recorder.onCall = [busyMs] { Sleep(busyMs); };
-    EXPECT_EQ(Finish(Start(kProgram, L"-url:one")), 0);
+    EXPECT_EQ(Finish(Start(kProgram, L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s")), 0);
     HANDLE later = Start(kProgram, L"-url:two");
     Sleep(500);  // not listening yet
     Pump(recorder, 2);
     EXPECT_EQ(Finish(later), 0);
-    EXPECT_EQ(recorder.lists, (std::vector<Entries>{{kBring, {L"url", L"one"}}, {kBring, {L"url", L"two"}}})) << busyMs;
+    const std::vector<Entries> want = {
+        {kBring, {L"startfrom", L"s"}, {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}}, {kBring, {L"url", L"two"}}};
+    EXPECT_EQ(recorder.lists, want) << busyMs;
   }
 }
 
@@ -222,14 +196,12 @@ TEST_F(relay_process, a_text_another_process_left_in_the_area_is_handled_safely)
     SCOPED_TRACE(testing::PrintToString(std::wstring(r.role)));
     recorder.lists.clear();
     ASSERT_EQ(Finish(Start(kPeer, r.role)), 0);
-    AreaView area;
-    ASSERT_NE(area.view, nullptr);
-    EXPECT_EQ(CommandAreaPending(area.view), r.pending);
+    EXPECT_EQ(CommandAreaPending(area), r.pending);
     HANDLE second = Start(kProgram, L"-url:fresh");
     Pump(recorder, r.want.size());
     EXPECT_EQ(Finish(second), 0);
     EXPECT_EQ(recorder.lists, r.want);
-    EXPECT_FALSE(CommandAreaPending(area.view)) << "the receiver frees the area";
+    EXPECT_FALSE(CommandAreaPending(area)) << "the receiver frees the area";
   }
 }
 

@@ -100,14 +100,11 @@ TEST(torrent_test, hand_written_info_dictionaries) {
         bool video;
         bool link = true;  // false: no usable dictionary, so no link
     } rows[] = {
-        {name("film.MKV"), true}, {name(".mkv"), true}, {name("x.xv"), true}, {name("\xE7\x94\xB5.rmvb"), true},
-        {name("clip.mp"), false}, {name("film."), false}, {name("."), false}, {name("mkv"), false},
-        {name("film.mkv.txt"), false}, {name("a\0.mkv"s), true}, {name("a.mkv\0"s), false},
-        {"d6:lengthi1e4:namei5ee", false},
+        {name("film.MKV"), true}, {name("\xE7\x94\xB5.rmvb"), true}, {name("clip.mp"), false}, {name("."), false},
+        {name("mkv"), false}, {name("film.mkv.txt"), false}, {name("a\0.mkv"s), true}, {name("a.mkv\0"s), false},
         {files("d4:pathl1:a10:readme.txtee" "d4:pathl1:a1:b8:clip.aviee"), true},
         {files("d4:pathl8:film.avi1:xee"), false},               // only the last element names the file
         {files("d4:pathl5:a.txte4:pathl8:film.aviee"), false},   // the first "path" counts
-        {"d5:filesle5:filesld4:pathl5:x.mkveee4:name5:y.mkve", false},  // the first "files" counts
         // v2 only ("meta version" 2, no "pieces"): its SHA-1 names no swarm. Hybrids keep their v1 link.
         {"d12:meta versioni2e4:name8:film.mkve", false, false},
         {"d12:meta versioni2e4:name8:film.mkv6:pieces0:e", true},
@@ -144,8 +141,6 @@ struct scratch {
 TEST(torrent_test, paths_that_name_no_readable_torrent_and_the_size_bound) {
     const scratch files;
     ASSERT_FALSE(files.link.empty());
-    expect_path(L"", false, L"");
-    expect_path((files.dir / "missing.torrent").wstring(), false, L"");
     expect_path((files.dir / "folder.torrent").wstring(), false, L"");
     expect_path(files.copy("copy.bin"), false, files.link);  // the link does not care about the extension
 
@@ -231,18 +226,8 @@ TEST(torrent_test, sha1_vectors_on_every_engine_and_engines_agree) {
 }
 
 TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
-    const struct {
-        const wchar_t *path, *name;
-        bool torrent;
-    } paths[] = {
-        {L"C:\\films\\Movie.TORRENT", L"Movie.TORRENT", true}, {L"a.torrent\\b", L"b", false},
-        {L"x/y\\z.ToRrEnT", L"z.ToRrEnT", true}, {L"x\\y/z.torrent", L"z.torrent", true},  // the later slash ends folders
-        {L"a.torrents", L"a.torrents", false}, {L"a.\uFF34ORRENT", L"a.\uFF34ORRENT", false},  // fullwidth T
-    };
-    for (const auto& r : paths) {
-        EXPECT_EQ(path_file_name(r.path), r.name);
-        EXPECT_EQ(is_torrent_path(r.path), r.torrent) << r.path;
-    }
+    for (const wchar_t* path : {L"C:\\x\\M.TORRENT", L"x/y\\z.ToRrEnT", L"x\\y/z.torrent"}) EXPECT_TRUE(is_torrent_path(path)) << path;
+    for (const wchar_t* path : {L"a.torrent\\b", L"a.torrents", L"a.\uFF34ORRENT"}) EXPECT_FALSE(is_torrent_path(path)) << path;
     const std::pair<std::string, std::wstring> rows[] = {
         // The lowest and highest of each length; a surrogate pair where wchar_t has 16 bits.
         {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
@@ -258,15 +243,6 @@ TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
         if (out.find(L'\uFFFD') == std::wstring::npos) {
             EXPECT_EQ(wide_to_utf8(out), utf8);
         }
-    }
-    // Overlong, surrogate and out-of-range forms: builds differ in how many U+FFFD they give,
-    // but none makes a character or swallows what follows.
-    for (const std::string form : {"\xC1\xBF", "\xED\xA0\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80"}) {
-        std::wstring out;
-        utf8_to_wide(("<" + form + ">").data(), form.size() + 2, out);
-        EXPECT_TRUE(out.size() >= 3 && out.front() == L'<' && out.back() == L'>' &&
-                    out.find_first_not_of(L'\uFFFD', 1) == out.size() - 1)
-            << hex_upper(form.data(), form.size());
     }
 }
 
