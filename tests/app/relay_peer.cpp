@@ -1,5 +1,5 @@
-// Another process at the relay's area: a dead sender (leave), a hostile writer, a stray
-// message, or a squatter holding a 16-byte, reserved-only or half-committed area until ended.
+// Another process at the relay's area: a dead sender (leave), a hostile writer, or a
+// squatter holding a 16-byte, reserved-only or half-committed area until ended.
 #include <windows.h>
 
 #include <string>
@@ -30,8 +30,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
     WriteCommandArea(area, L"-url:stale -title:stale");
   } else if (role == L"hostile") {
     for (std::size_t i = 0; i < kCommandAreaUnits; ++i) area[i] = L'A';
-    PostMessageW(target, kCommandMessage, 0, 0);
-  } else if (role == L"stray") {
     PostMessageW(target, kCommandMessage, 0, 0);
   } else {
     return 2;
