@@ -1,87 +1,155 @@
-// The command-line grammar's tables: token split, link test and the relay reading of
-// tokens into a list. Portable: runs natively and under Wine.
+// The command-line grammar, the url rules and the bounds of the shared area's text.
+// Portable: natively the area buffers are heap vectors of the exact size, so the sanitizers
+// see any access past them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+
+#include "app/command_area.h"
 #include "app/command_list.h"
+#include "app/url_policy.h"
 
 namespace {
 
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
+using Unit = unsigned short;  // one UTF-16 unit, as in the area on every platform
 
-TEST(app_test, split_token_table) {
+TEST(app_test, split_token_and_is_link_tables) {
   const struct {
     const wchar_t *token, *key, *value;
-  } rows[] = {
-      {L"-url:a:b", L"url", L"a:b"}, {L"/title:Player", L"title", L"Player"}, {L"-url:", L"url", L""},
-      {L"-url", L"-url", L""},       {L"-:abc", L"", L""},                    {L"url:abc", L"rl", L"abc"},
-      {L":", L"", L""},              {L"ab:", L"b", L""},  // ':' at 0; at 2, the shortest key
-      {L"--quitby:zvvip", L"-quitby", L"zvvip"},  // only one character goes
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(r.token)));
-    EXPECT_EQ(SplitToken(r.token), std::make_pair(std::wstring(r.key), std::wstring(r.value)));
-  }
-}
+  } splits[] = {{L"-url:a:b", L"url", L"a:b"}, {L"/title:T", L"title", L"T"}, {L"-url", L"-url", L""},
+                {L"-:abc", L"", L""},          {L"ab:", L"b", L""},          {L"--quitby:q", L"-quitby", L"q"}};
+  for (const auto& r : splits) EXPECT_EQ(SplitToken(r.token), std::make_pair(std::wstring(r.key), std::wstring(r.value))) << r.token;
 
-TEST(app_test, is_link_table) {
   const struct {
     const wchar_t* text;
     bool link;
-  } rows[] = {
-      {L"http://", true},  {L"http:/", false},  // the prefix alone is enough; one short is not
-      {L"HTTP://A", true}, {L"FtP://x", true}, {L"ED2K://|file|", true}, {L"StRoViK://a", true},
-      {L"MaGnEt:?xt=urn:btih:00", true}, {L"magnet:", false}, {L"https://a", false}, {L"", false},
-      {L" http://a", false},  // anything before the prefix
-      // Only ASCII letters fold: dotless i, dotted I and the Kelvin sign are other letters.
-      {L"stro\u0131k://", false}, {L"STRO\u0130K://", false}, {L"ed2\u212A://", false},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(r.text)));
-    EXPECT_EQ(IsLink(r.text), r.link);
-  }
+  } links[] = {{L"http://", true},      {L"http:/", false},     {L"HTTP://A", true},     {L"FtP://x", true},
+               {L"ED2K://|f|", true},   {L"StRoViK://a", true}, {L"MaGnEt:?xt", true},   {L"magnet:", false},
+               {L"https://a", false},   {L" http://a", false},
+               // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
+               {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
+  for (const auto& r : links) EXPECT_EQ(IsLink(r.text), r.link) << r.text;
 }
 
 TEST(app_test, read_command_tokens_table) {
-  // Everything but options and links exists, so only the refusal keeps a path from "path";
-  // the probe records what it was asked.
-  std::vector<std::wstring> probed;
-  auto exists = [&](const std::wstring& t) {
-    probed.push_back(t);
-    return t[0] != L'-' && (!IsLink(t) || t == L"http://exists");
-  };
+  // Everything but options and links "exists", so only the refusal keeps a token from "path".
+  auto exists = [](const std::wstring& t) { return t[0] != L'-' && (!IsLink(t) || t == L"http://exists"); };
   const struct {
-    const char* label;
     std::vector<std::wstring> tokens;
     Entries want;  // in the order the list visits them
   } rows[] = {
-      {"empty tokens skipped", {L"", L""}, {}},
-      {"later key replaces", {L"-operation:bringwindowtotop", L"-url:a", L"-url:b"},
-       {{L"operation", L"bringwindowtotop"}, {L"url", L"b"}}},
-      {"link replaces url token", {L"-url:x", L"ed2k://|file|"}, {{L"url", L"ed2k://|file|"}}},
-      {"existence beats link, later path wins", {L"movie.mkv", L"http://exists"}, {{L"path", L"http://exists"}}},
-      {"drive-letter and rooted paths are probed", {L"C:\\x.torrent"}, {{L"path", L"C:\\x.torrent"}}},
-      {"code-unit key order",
-       {L"-url:u", L"-title:t", L"-startfrom:s", L"-quitby:q", L"-operation:o", L"-:e", L"--dash:d", L"-Zed:z", L"-x"},
-       {{L"", L""}, {L"-dash", L"d"}, {L"-x", L""}, {L"Zed", L"z"}, {L"operation", L"o"}, {L"quitby", L"q"},
-        {L"startfrom", L"s"}, {L"title", L"t"}, {L"url", L"u"}}},
+      {{L"", L""}, {}},
+      {{L"-url:a", L"-url:b", L"ed2k://|f|"}, {{L"url", L"ed2k://|f|"}}},
+      {{L"movie.mkv", L"http://exists"}, {{L"path", L"http://exists"}}},
+      {{L"C:\\x.torrent"}, {{L"path", L"C:\\x.torrent"}}},
+      {{L"-url:u", L"-title:t", L"-:e", L"--dash:d", L"-Zed:z"},
+       {{L"", L""}, {L"-dash", L"d"}, {L"Zed", L"z"}, {L"title", L"t"}, {L"url", L"u"}}},
       // UNC and device forms never reach the probe; they go on as keys, like a missing path.
-      {"UNC", {L"\\\\server\\share\\x.torrent"}, {{L"\\\\server\\share\\x.torrent", L""}}},
-      {"UNC, mixed slashes", {L"/\\server/share"}, {{L"/\\server/share", L""}}},
-      {"NT prefix to a share", {L"\\??\\UNC\\host\\share\\x"}, {{L"\\??\\UNC\\host\\share\\x", L""}}},
-      {"NT prefix, forward slashes", {L"/?\?/C:/x"}, {{L"?\?/C", L"/x"}}},
-      {"device and long-path prefixes", {L"\\\\?\\C:\\x", L"\\\\.\\pipe\\p"}, {{L"\\?\\C", L"\\x"}, {L"\\\\.\\pipe\\p", L""}}},
+      {{L"\\\\server\\share\\x"}, {{L"\\\\server\\share\\x", L""}}},
+      {{L"/\\server/share"}, {{L"/\\server/share", L""}}},
+      {{L"\\??\\UNC\\host\\share\\x"}, {{L"\\??\\UNC\\host\\share\\x", L""}}},
+      {{L"/?\?/C:/x"}, {{L"?\?/C", L"/x"}}},
+      {{L"\\\\?\\C:\\x", L"\\\\.\\pipe\\p"}, {{L"\\?\\C", L"\\x"}, {L"\\\\.\\pipe\\p", L""}}},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.label);
+    SCOPED_TRACE(testing::PrintToString(r.tokens));
     CommandList list = {{L"stale", L"entry"}};
-    probed.clear();
     ReadCommandTokens(r.tokens, exists, list);
     EXPECT_EQ(Entries(list.begin(), list.end()), r.want);
-    for (const std::wstring& token : probed) EXPECT_TRUE(IsProbeablePath(token)) << "probed " << testing::PrintToString(token);
+  }
+}
+
+TEST(app_test, url_rules_and_title_cut) {
+  const struct {
+    std::wstring url;
+    bool relayed, startup;
+  } rows[] = {
+      {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"magnet:xt", false, true},
+      {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
+      {L"file:///C:/a.html", false, true}, {L"", false, true},
+      {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false},
+      {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false},
+      {L"java script:x", false, true}, {L"xjavascript:x", false, true},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(IsNavigableRelayedUrl(r.url), r.relayed) << r.url;
+    EXPECT_EQ(IsNavigableStartupUrl(r.url), r.startup) << r.url;
+  }
+  const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
+  const std::pair<std::wstring, std::size_t> titles[] = {
+      {a1021 + L"aa", 1023}, {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023}};
+  for (const auto& [title, kept] : titles) EXPECT_EQ(TruncateTitle(title), title.substr(0, kept)) << title.size();
+}
+
+TEST(app_test, area_reads_and_writes_stay_in_bounds) {
+  for (std::size_t zeroAt : {std::size_t{0}, std::size_t{4095}, kCommandAreaUnits}) {  // last: unterminated
+    std::vector<Unit> area(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
+    if (zeroAt < area.size()) area[zeroAt] = 0;
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), std::wstring(zeroAt ? 4095 : 0, wchar_t(0xFFFF))) << zeroAt;
+  }
+  const struct {
+    std::size_t chars, highAt;  // a high surrogate at highAt (0: none), with a low one after it if pair
+    bool pair;
+    std::size_t want;
+  } writes[] = {{4095, 0, false, 4095}, {4096, 0, false, 4095}, {5000, 4094, true, 4094},
+                {5000, 4093, true, 4095}, {5000, 4094, false, 4095}};  // a lone high half is cut like any unit
+  for (const auto& r : writes) {
+    std::vector<Unit> area(kCommandAreaUnits, 0x7777);  // an older, longer text
+    std::wstring text(r.chars, L'a');
+    if (r.highAt) text[r.highAt] = wchar_t(0xD83C);
+    if (r.pair) text[r.highAt + 1] = wchar_t(0xDFAC);
+    WriteCommandArea<Unit>(area.data(), text);
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), text.substr(0, r.want)) << r.chars << " " << r.highAt;
+    EXPECT_EQ(area[r.want], 0);
+    if (r.want + 1 < area.size()) {
+      EXPECT_EQ(area[r.want + 1], 0x7777) << "wrote past the terminator";
+    }
+  }
+}
+
+TEST(app_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
+  // A stray message on a free area must not write: a sender may be storing its first unit.
+#ifdef _WIN32
+  auto* page = static_cast<Unit*>(VirtualAlloc(nullptr, kCommandAreaBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
+#else
+  auto* page = static_cast<Unit*>(mmap(nullptr, kCommandAreaBytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+#endif
+  volatile Unit* readOnly = page;
+  int calls = 0;
+  TakeCommand(readOnly, [&](const std::wstring&) { ++calls; });
+  EXPECT_EQ(calls, 0);
+#ifdef _WIN32
+  VirtualFree(page, 0, MEM_RELEASE);
+#else
+  munmap(page, kCommandAreaBytes);
+#endif
+
+  const struct {
+    const wchar_t* during;  // written while the listeners run
+    bool close;             // the area goes away while they run
+    std::wstring left;
+  } rows[] = {{nullptr, false, L""}, {L"-url:later", false, L"-url:later"}, {nullptr, true, L"-url:first"}};
+  for (const auto& r : rows) {
+    std::vector<Unit> units(kCommandAreaUnits, 0);
+    volatile Unit* view = units.data();
+    WriteCommandArea(view, L"-url:first");
+    std::vector<std::wstring> taken;
+    TakeCommand(view, [&](const std::wstring& text) {
+      taken.push_back(text);
+      if (r.during) WriteCommandArea(view, r.during);
+      if (r.close) view = nullptr;
+    });
+    EXPECT_EQ(taken, std::vector<std::wstring>{L"-url:first"});
+    EXPECT_EQ(ReadCommandArea<Unit>(units.data()), r.left);
   }
 }
 

@@ -1,10 +1,5 @@
-// Test peer for the relay: another process of the session at the shared area.
-//   leave:   writes a text and ends without posting, as a sender that died would
-//   hostile: fills the whole area without a terminator and posts
-//   stray:   posts with nothing written
-//   small, reserve, partial: creates the area first (16 bytes; 8192 reserved but never
-//            committed; only its first page committed, filled without a terminator) and
-//            holds it until ended
+// Another process at the relay's area: a dead sender (leave), a hostile writer, or a
+// squatter holding a 16-byte, reserved-only or half-committed area until ended.
 #include <windows.h>
 
 #include <string>
@@ -35,8 +30,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
     WriteCommandArea(area, L"-url:stale -title:stale");
   } else if (role == L"hostile") {
     for (std::size_t i = 0; i < kCommandAreaUnits; ++i) area[i] = L'A';
-    PostMessageW(target, kCommandMessage, 0, 0);
-  } else if (role == L"stray") {
     PostMessageW(target, kCommandMessage, 0, 0);
   } else {
     return 2;

@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-# Makes the torrent fixtures and manifest.tsv, the expected results the tests read, with Debian's
-# /usr/bin/python3 (python3-libtorrent), mktorrent and transmission-create. Expected info-hashes
-# come from tools that are not ours: libtorrent for torrents real creators made, hashlib over the
-# raw info bytes for hand-made ones. Columns: file, has_video (1/0), v1 info-hash or "-", info
-# begin and end byte offsets (-1 without a complete info dictionary). An argument names another
-# output folder, to compare a fresh run with the committed one.
+# Makes the torrent fixtures and manifest.tsv with Debian's python3-libtorrent, mktorrent and
+# transmission-create; expected info-hashes come from libtorrent or hashlib, never from our code.
+# Columns: file, has_video, v1 info-hash or "-", info begin and end offsets (-1: none). An
+# argument names another output folder, to compare a fresh run with the committed one.
 import hashlib
 import os
 import shutil
@@ -22,7 +20,6 @@ manifest = []
 
 
 def record_by_libtorrent(name):
-    """Expected values from libtorrent's own reading of the file."""
     path = os.path.join(OUT, name)
     info = lt.torrent_info(path)
     if not info.info_hashes().has_v1():
@@ -38,15 +35,13 @@ def record_by_libtorrent(name):
     section = info.info_section()
     begin = data.find(section)
     assert begin >= 0 and hashlib.sha1(section).hexdigest().upper() == v1, name
-    # A second, unrelated reader must agree on the link where it can read the file at all
-    # (the Transmission 3 tools reject hybrid v1+v2 torrents).
+    # A second reader must agree where it can read the file (it rejects hybrids).
     shown = subprocess.run(["transmission-show", "-m", path], capture_output=True, text=True)
     assert shown.returncode != 0 or v1.lower() in shown.stdout.lower(), (name, shown.stdout)
     manifest.append((name, int(video), v1, begin, begin + len(section)))
 
 
 def created(tool, name, files, single=False, hybrid=False, v2=False):
-    """`files` written to a scratch folder and made into a torrent by `tool`."""
     tmp = tempfile.mkdtemp()
     for rel, size in files:
         path = os.path.join(tmp, rel)
@@ -73,7 +68,6 @@ def created(tool, name, files, single=False, hybrid=False, v2=False):
 
 
 def handmade(name, before, info, after, video):
-    """A file written byte by byte; the info slice is known by construction."""
     with open(os.path.join(OUT, name), "wb") as f:
         f.write(before + info + after)
     # White space the reader skips before the value is not part of it.

@@ -1,7 +1,8 @@
 // Torrent inspection against fixtures whose expected results come from other tools
-// (make_fixtures.py), and tables of hand-written torrents.
+// (make_fixtures.py) and against hand-written torrents; SHA-1, paths and UTF-8 as tables.
 #include "bencoding/file_read.h"
 #include "bencoding/hex.h"
+#include "bencoding/path.h"
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
 #include "bencoding/torrent.h"
@@ -23,6 +24,7 @@ namespace {
 
 using namespace zv::encoding::bencoding;
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const std::string link_prefix = "magnet:?xt=urn:btih:";
 
@@ -32,18 +34,11 @@ std::wstring widen(const std::string& utf8) {
     return out;
 }
 
-// UTF-8; wide for the functions under test.
 std::string fixture_path(const std::string& file) { return KP_TORRENT_FIXTURES "/" + file; }
 
 std::string read_fixture(const std::string& file) {
     std::ifstream in(fs::u8path(fixture_path(file)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string link_of_bytes(std::string_view info) {
-    unsigned char digest[20] = {};
-    sha1_digest(info.data(), info.size(), digest);
-    return link_prefix + hex_upper(digest, 20);
 }
 
 std::string bstr(const std::string& s) { return std::to_string(s.size()) + ":" + s; }
@@ -60,7 +55,7 @@ void expect_path(const std::wstring& path, bool video, const std::wstring& link)
     EXPECT_TRUE(facts.has_video == video && facts.magnet_link == link);
 }
 
-TEST(torrent_test, fixtures_match_independent_tools) {
+TEST(torrent_test, fixtures_match_independent_tools_whole_cut_short_and_mutated) {
     std::istringstream manifest(read_fixture("manifest.tsv"));
     int rows = 0;
     for (std::string line; std::getline(manifest, line); ++rows) {
@@ -74,45 +69,42 @@ TEST(torrent_test, fixtures_match_independent_tools) {
         const std::string link = hash == "-" ? "" : link_prefix + hash;
         expect_path(widen(fixture_path(file)), video, widen(link));
 
-        // Cut short, the file answers only once its info dictionary is whole.
-        const std::string bytes = read_fixture(file);
-        const auto size = static_cast<long long>(bytes.size());
-        for (long long cut : {0LL, begin - 1, begin, end - 1, end, size - 1}) {
-            if (cut < 0 || cut > size) continue;
+        // Cut short, a file answers only once its info dictionary is whole.
+        std::string bytes = read_fixture(file);
+        for (long long cut = 0; cut < static_cast<long long>(bytes.size()); ++cut) {
             const bool whole = begin >= 0 && cut >= end;
             expect_bytes(bytes.substr(0, static_cast<std::size_t>(cut)), whole && video, whole ? link : "");
+        }
+        // Mutated anywhere, it may answer anything well-formed but must not crash.
+        for (std::size_t at = 0; at < bytes.size(); ++at) {
+            const char kept = bytes[at];
+            for (char c : {'0', '9', 'e', 'l', 'd', ':', '-', '\xff'}) {
+                bytes[at] = c;
+                torrent_bytes_have_video(bytes);
+                const std::string got = torrent_bytes_magnet_link(bytes);
+                ASSERT_TRUE(got.empty() || (got.size() == 60 && got.compare(0, 20, link_prefix) == 0)) << at << c;
+            }
+            bytes[at] = kept;
         }
     }
     EXPECT_GE(rows, 32) << "manifest.tsv missing or short in " KP_TORRENT_FIXTURES;
 }
 
-// An info dictionary with these file entries, and a name that would be a video: a "files"
-// list always decides instead.
-std::string files(const std::vector<std::string>& entries) {
-    std::string info = "d5:filesl";
-    for (const std::string& e : entries) info += e;
-    return info + "e4:name8:film.mkve";
-}
-
 TEST(torrent_test, hand_written_info_dictionaries) {
-    const auto name = [](const std::string& bencoded) { return "d6:lengthi1e4:name" + bencoded + "e"; };
+    const auto name = [](const std::string& n) { return "d6:lengthi1e4:name" + bstr(n) + "e"; };
+    // A "files" list decides instead of a name that would be a video.
+    const auto files = [](const std::string& entries) { return "d5:filesl" + entries + "e4:name8:film.mkve"; };
     const std::string deep = std::string(100000, 'l') + std::string(100000, 'e');
     const struct {
         std::string info;
         bool video;
         bool link = true;  // false: no usable dictionary, so no link
     } rows[] = {
-        {name(bstr("film.mkv")), true}, {name(bstr(".mkv")), true}, {name(bstr("README")), false},
-        {name(bstr("film.")), false}, {name(bstr("film.mkv.txt")), false},
-        {name(bstr("\xE7\x94\xB5\xE5\xBD\xB1.FLV")), true},
-        {name(bstr(std::string("a\0.mkv", 6))), true}, {name(bstr(std::string("a.mkv\0", 6))), false},
-        // Not strings: their text ends in "e", so ".mkve" is all a reader could take.
-        {name("i5e"), false}, {name("l8:film.mkve"), false},
-        {files({"d4:pathl1:a10:readme.txtee", "d4:pathl1:a1:b8:clip.aviee"}), true},
-        {files({"d4:pathl8:film.avi1:xee"}), false},  // only the last element names the file
-        {files({"d4:pathl5:a.txte4:pathl8:film.aviee"}), false},  // the first "path" counts
-        {files({"le", "i1e", "8:film.avi", "l4:pathl8:film.aviee", "d4:pathl8:film.avild1:xi1eeeee"}), false},
-        {"d5:filesle5:filesld4:pathl5:x.mkveee4:name5:y.mkve", false},  // the first "files" counts
+        {name("film.MKV"), true}, {name("\xE7\x94\xB5.rmvb"), true}, {name("clip.mp"), false}, {name("."), false},
+        {name("mkv"), false}, {name("film.mkv.txt"), false}, {name("a\0.mkv"s), true}, {name("a.mkv\0"s), false},
+        {files("d4:pathl1:a10:readme.txtee" "d4:pathl1:a1:b8:clip.aviee"), true},
+        {files("d4:pathl8:film.avi1:xee"), false},               // only the last element names the file
+        {files("d4:pathl5:a.txte4:pathl8:film.aviee"), false},   // the first "path" counts
         // v2 only ("meta version" 2, no "pieces"): its SHA-1 names no swarm. Hybrids keep their v1 link.
         {"d12:meta versioni2e4:name8:film.mkve", false, false},
         {"d12:meta versioni2e4:name8:film.mkv6:pieces0:e", true},
@@ -123,15 +115,9 @@ TEST(torrent_test, hand_written_info_dictionaries) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.info.substr(0, 80));
-        expect_bytes("d8:announce3:url4:info" + r.info + "e", r.video, r.link ? link_of_bytes(r.info) : "");
-    }
-    // Every entry of the list, in either case, names a video in a file entry.
-    for (std::size_t from = 0, end; (end = video_extensions.find(';', from)) != std::string_view::npos; from = end + 1) {
-        std::string ext(video_extensions.substr(from, end - from));
-        for (int pass = 0; pass < 2; ++pass) {
-            EXPECT_TRUE(torrent_bytes_have_video("d4:info" + files({"d4:pathl" + bstr("x" + ext) + "ee"}) + "e")) << ext;
-            for (char& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        }
+        unsigned char digest[20] = {};
+        sha1_digest(r.info.data(), r.info.size(), digest);
+        expect_bytes("d8:announce3:url4:info" + r.info + "e", r.video, r.link ? link_prefix + hex_upper(digest, 20) : "");
     }
 }
 
@@ -155,26 +141,15 @@ struct scratch {
 TEST(torrent_test, paths_that_name_no_readable_torrent_and_the_size_bound) {
     const scratch files;
     ASSERT_FALSE(files.link.empty());
-    const struct {
-        std::wstring path;
-        bool video, link;
-    } rows[] = {
-        {L"", false, false},
-        {(files.dir / "missing.torrent").wstring(), false, false},
-        {(files.dir / "folder.torrent").wstring(), false, false},
-        {files.copy("copy.bin"), false, true},  // the link does not care about the extension
-        {files.copy("copy.TORRENT"), true, true},
-    };
-    for (const auto& r : rows) expect_path(r.path, r.video, r.link ? files.link : L"");
+    expect_path((files.dir / "folder.torrent").wstring(), false, L"");
+    expect_path(files.copy("copy.bin"), false, files.link);  // the link does not care about the extension
 
-    const std::string whole = read_fixture("mktorrent_single.torrent");
-    const std::wstring sparse = files.copy("sparse.torrent", 200000);  // past 64 KiB: the buffer grows
+    const std::wstring copy = files.copy("copy.TORRENT"), sparse = files.copy("sparse.torrent", 200000);
+    const std::size_t size = read_fixture("mktorrent_single.torrent").size();
     const struct {
         std::wstring path;
-        std::size_t limit;
-        std::size_t size;  // 0: too large
-    } bounds[] = {{rows[4].path, whole.size(), whole.size()}, {rows[4].path, whole.size() - 1, 0},
-                  {sparse, 200000, 200000}, {sparse, 199999, 0}};
+        std::size_t limit, size;  // size 0: too large
+    } bounds[] = {{copy, size, size}, {copy, size - 1, 0}, {sparse, 200000, 200000}, {sparse, 199999, 0}};
     for (const auto& b : bounds) {
         file_bytes bytes;
         EXPECT_EQ(read_file_bounded(b.path, b.limit, bytes), b.size ? file_read_result::ok : file_read_result::too_large);
@@ -207,5 +182,68 @@ TEST(torrent_test, files_held_open_by_a_writer_and_long_paths_are_read) {
     for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());
 }
 #endif
+
+// Fed in three pieces, cut at a and b (b >= a), on `engine`.
+std::string digest_hex(const std::string& data, sha1_engine engine, std::size_t a, std::size_t b) {
+    unsigned char out[20] = {};
+    sha1_context ctx;
+    sha1_init(ctx, engine);
+    sha1_update(ctx, data.data(), a);
+    sha1_update(ctx, data.data() + a, b - a);
+    sha1_update(ctx, data.data() + b, data.size() - b);
+    sha1_final(ctx, out);
+    return hex_upper(out, sizeof out);
+}
+
+TEST(torrent_test, sha1_vectors_on_every_engine_and_engines_agree) {
+    const std::pair<std::string, const char*> rows[] = {  // FIPS 180-1 appendices A, B and C
+        {"abc", "A9993E364706816ABA3E25717850C26C9CD0D89D"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
+        {std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
+        {"", "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"}};
+    for (sha1_engine e : {sha1_engine::portable, sha1_engine::sha_ni}) {
+        if (!sha1_engine_available(e)) continue;
+        for (const auto& [message, digest] : rows) {
+            const std::size_t n = message.size();
+            for (std::size_t a : {std::size_t{0}, n / 3, n})  // buffered and direct blocks mix
+                EXPECT_EQ(digest_hex(message, e, a, (a + n) / 2), digest) << static_cast<int>(e) << " " << n << "/" << a;
+        }
+    }
+    sha1_context ctx;
+    sha1_init(ctx, sha1_engine::portable);
+    ctx.count_low = 0xFFFFFFC0u;  // as if 4 GiB less one block had been hashed
+    sha1_update(ctx, std::string(96, 'x').data(), 96);
+    EXPECT_TRUE(ctx.count_high == 1u && ctx.count_low == 32u) << "the count carries past 32 bits";
+    if (!sha1_engine_available(sha1_engine::sha_ni)) GTEST_SKIP() << "this processor has no SHA extensions";
+    std::mt19937 rng(1234);
+    for (int i = 0; i < 300; ++i) {
+        std::string m(i < 200 ? static_cast<std::size_t>(i) : rng() % 70000, '\0');
+        for (char& c : m) c = static_cast<char>(rng());
+        const std::size_t a = m.empty() ? 0 : rng() % m.size();
+        ASSERT_EQ(digest_hex(m, sha1_engine::portable, 0, 0), digest_hex(m, sha1_engine::sha_ni, a, a + (m.size() - a) / 2))
+            << "length " << m.size();
+    }
+}
+
+TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
+    for (const wchar_t* path : {L"C:\\x\\M.TORRENT", L"x/y\\z.ToRrEnT", L"x\\y/z.torrent"}) EXPECT_TRUE(is_torrent_path(path)) << path;
+    for (const wchar_t* path : {L"a.torrent\\b", L"a.torrents", L"a.\uFF34ORRENT"}) EXPECT_FALSE(is_torrent_path(path)) << path;
+    const std::pair<std::string, std::wstring> rows[] = {
+        // The lowest and highest of each length; a surrogate pair where wchar_t has 16 bits.
+        {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+         L"\x7F\u0080\u07FF\u0800\uD7FF\uE000\U00010000\U0010FFFF"},
+        {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+        // Ill-formed input: U+FFFD, the valid text around it kept.
+        {"a\x80\xFF" "b", L"a\uFFFD\uFFFD" L"b"}, {"\xE2\x82" "A", L"\uFFFD" L"A"}, {"\xC3\xA9\xF0\x9F\x98", L"\u00E9\uFFFD"},
+    };
+    for (const auto& [utf8, wide] : rows) {
+        std::wstring out = L"stale";
+        utf8_to_wide(utf8.data(), utf8.size(), out);
+        EXPECT_EQ(out, wide);
+        if (out.find(L'\uFFFD') == std::wstring::npos) {
+            EXPECT_EQ(wide_to_utf8(out), utf8);
+        }
+    }
+}
 
 }  // namespace
