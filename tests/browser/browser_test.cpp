@@ -1,0 +1,684 @@
+// The page host with the real WebBrowser control and JScript standing in for the page:
+// hosting and navigation, the document-host answers, window.external, the tab buttons,
+// and drops of real file lists with the exact text the shipped page's script receives.
+#include <winsock2.h>
+#include <windows.h>
+#include <activscp.h>
+#include <commctrl.h>
+#include <mshtmhst.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "app/vip_mode.h"
+#include "browser/page_host.h"
+#include "browser/page_text.h"
+
+namespace {
+
+using Urls = std::map<std::wstring, std::wstring>;
+using Box = std::array<LONG, 4>;
+constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
+
+std::wstring Widen(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), int(wide.size())));
+  return wide;
+}
+
+PageHost* tabTarget = nullptr;  // where the parent sends tab clicks, as the main window does
+
+// A shown window of 994 × 628 client pixels, kept to the end of the run: tearing one down
+// costs Wine about two seconds.
+HWND MakeParent() {
+  static const ATOM registered = [] {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && tabTarget) tabTarget->OnTabButtonClicked(LOWORD(wParam));
+      return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.lpszClassName = L"KpBrowserTest";
+    return RegisterClassW(&windowClass);
+  }();
+  return CreateWindowExW(0, MAKEINTATOM(registered), L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 994, 628,
+                         nullptr, nullptr, nullptr, nullptr);
+}
+
+// Dispatches messages until `done` holds; false after a deadline that only a hang reaches.
+bool PumpUntil(const std::function<bool()>& done) {
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    if (done()) return true;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return false;
+}
+
+// Answers every request on 127.0.0.1 with an empty page and keeps the requested paths.
+struct LoopbackServer {
+  LoopbackServer() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+    listen(listener, 8);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    std::thread([this] {
+      for (SOCKET client; (client = accept(listener, nullptr, nullptr)) != INVALID_SOCKET; closesocket(client)) {
+        char request[2048] = {};
+        recv(client, request, sizeof request - 1, 0);  // the request line fits the first read
+        const std::string line(request);
+        if (line.size() > 4) {
+          std::lock_guard<std::mutex> guard(lock);
+          paths.push_back(line.substr(4, line.find(' ', 4) - 4));  // after "GET "
+        }
+        static const char reply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>";
+        send(client, reply, sizeof reply - 1, 0);
+      }
+    }).detach();
+  }
+  std::wstring Url(const std::string& path) const { return L"http://127.0.0.1:" + std::to_wstring(port) + Widen(path); }
+  long Hits(const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock);
+    return long(std::count(paths.begin(), paths.end(), path));
+  }
+
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  int port = 0;
+  std::mutex lock;
+  std::vector<std::string> paths;
+};
+
+// The page's script: JScript, whose `window.external` is what the host's GetExternal gives.
+class ScriptPage : public IActiveScriptSite {
+ public:
+  explicit ScriptPage(fw::IDocHostUIHandlerDispatch* host) {
+    host->GetExternal(external.Put());
+    CLSID jscript;
+    if (FAILED(CLSIDFromProgID(L"JScript", &jscript)) ||
+        FAILED(CoCreateInstance(jscript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.PutVoid()))) {
+      return;
+    }
+    // MinGW's uuid library lacks the 64-bit parser's IID.
+    constexpr IID kParse64 = {0xC7EF7658, 0xE1EE, 0x480E, {0x97, 0xEA, 0xD5, 0x2C, 0xB4, 0xD7, 0x6D, 0x17}};
+    engine.As(kParse64, parser);
+    engine->SetScriptSite(this);
+    parser->InitNew();
+    engine->AddNamedItem(L"external", SCRIPTITEM_ISVISIBLE);
+    engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+    Run(L"var window = {external: external};");
+  }
+  ~ScriptPage() {
+    if (engine) engine->Close();
+  }
+
+  bool Run(const std::wstring& code, DWORD flags = SCRIPTTEXT_ISVISIBLE, VARIANT* result = nullptr) {
+    return parser && SUCCEEDED(parser->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, flags, result,
+                                                       nullptr));
+  }
+  // The expression's value as text; "<failed>" when the script failed.
+  std::wstring Eval(const std::wstring& expression) {
+    VARIANT value;
+    VariantInit(&value);
+    std::wstring text = L"<failed>";
+    if (Run(expression, SCRIPTTEXT_ISEXPRESSION, &value) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR))) {
+      text.assign(value.bstrVal, SysStringLen(value.bstrVal));
+    }
+    VariantClear(&value);
+    return text;
+  }
+  // The engine's global object stands in for a document's script object.
+  IDispatch* Global() {
+    IDispatch* global = nullptr;
+    if (engine) engine->GetScriptDispatch(nullptr, &global);
+    return global;
+  }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == IID_IActiveScriptSite ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetItemInfo(LPCOLESTR, DWORD, IUnknown** item, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    if (item) (*item = external.Get())->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
+  STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
+  STDMETHODIMP OnScriptError(IActiveScriptError*) override { return S_OK; }
+  STDMETHODIMP OnEnterScript() override { return S_OK; }
+  STDMETHODIMP OnLeaveScript() override { return S_OK; }
+
+ private:
+  fw::ComPtr<IDispatch> external;
+  fw::ComPtr<IActiveScript> engine;
+  fw::ComPtr<IActiveScriptParse> parser;
+};
+
+// The bridge block of the shipped page, from the program's HTML resource.
+std::wstring BridgeScript() {
+  HRSRC found = FindResourceW(nullptr, L"BRIDGE.HTML", MAKEINTRESOURCEW(23));  // RT_HTML
+  if (!found) return {};
+  const std::wstring page = Widen(
+      std::string(static_cast<const char*>(LockResource(LoadResource(nullptr, found))), SizeofResource(nullptr, found)));
+  const std::wstring open = L"<script id=\"bridge\">";
+  const size_t start = page.find(open) + open.size();
+  return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
+}
+
+// The run's one page host with the real WebBrowser control, destroyed by main.
+struct SharedPage {
+  HWND parent = MakeParent();
+  LoopbackServer server;
+  PageHost page;
+};
+SharedPage* shared = nullptr;
+SharedPage& Shared() {
+  if (!shared) {
+    shared = new SharedPage;
+    shared->page.CreateBrowserHost(shared->parent);
+  }
+  return *shared;
+}
+
+Box BoxOf(HWND child) {
+  RECT rect;
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// Which frame of its strip the button paints now; -1 if none.
+int ShownFrame(TabButton& button) {
+  auto render = [](auto draw) {
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 95, -25, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 95 * 25);
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    return pixels;
+  };
+  const auto shown = render([&](HDC dc) { SendMessageW(button.Handle(), WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT); });
+  for (int frame = 0; frame < 3; ++frame) {
+    if (render([&](HDC dc) { ImageList_Draw(button.ImageList(), frame, dc, 0, 0, ILD_NORMAL); }) == shown) return frame;
+  }
+  return -1;
+}
+
+void Click(TabButton& button) {
+  SendMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(button.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+}  // namespace
+
+class page_host_test : public testing::Test {
+ protected:
+  void SetUp() override { page.CreateBrowserHost(parent, kNoControl); }  // a parent for the tabs
+  void TearDown() override {
+    startedFromVipClient = 0;
+    tabTarget = nullptr;
+  }
+  void Run(const std::wstring& code) { EXPECT_TRUE(script.Run(code)); }
+
+  static inline const HWND parent = MakeParent();
+  PageHost page;
+  ScriptPage script{&page};
+};
+
+TEST_F(page_host_test, webbrowser_hosted_below_the_caption_and_navigated) {
+  auto& shared = Shared();
+  const HWND host = shared.page.host.Handle();
+  ASSERT_TRUE(host && shared.page.browser);
+  wchar_t name[32] = {};
+  GetClassNameW(host, name, 32);
+  EXPECT_STREQ(name, L"AtlAxWin71");
+  EXPECT_EQ(GetWindowLongW(host, GWL_STYLE) & 0xFFFF0000L, 0x54000000L);
+  VARIANT_BOOL silent = VARIANT_FALSE;
+  shared.page.browser->get_Silent(&silent);
+  EXPECT_EQ(silent, VARIANT_TRUE);
+
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 993, 626}));
+  shared.page.ResizeBrowserHost(700, 500);
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 699, 498}));
+  RECT client;
+  GetClientRect(host, &client);
+  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, client.right, client.bottom}));  // in place
+  shared.page.ResizeBrowserHost(1, 1);  // smaller than the frame: empty, not inverted
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
+  shared.page.ResizeBrowserHost(994, 628);
+
+  const std::wstring url = shared.server.Url("/start");
+  shared.page.Navigate(url);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/start") == 1; }));
+  BSTR location = nullptr;
+  shared.page.browser->get_LocationURL(&location);
+  EXPECT_EQ(std::wstring(location ? location : L""), url);
+  SysFreeString(location);
+
+  DISPPARAMS none{};
+  VARIANT result{};
+  EXPECT_TRUE(FAILED(shared.page.CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
+  page.Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
+  EXPECT_EQ(page.CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
+}
+
+TEST_F(page_host_test, document_host_answers_as_the_control_asks_them) {
+  auto& shared = Shared();
+  fw::ComPtr<IOleObject> control;
+  fw::ComPtr<IOleClientSite> site;
+  fw::ComPtr<IDocHostUIHandler> ask;
+  ASSERT_EQ(shared.page.browser.As(IID_IOleObject, control), S_OK);
+  ASSERT_EQ(control->GetClientSite(site.Put()), S_OK);
+  ASSERT_EQ(site.As(IID_IDocHostUIHandler, ask), S_OK);
+
+  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
+  fw::ComPtr<IDropTarget> dropTarget;
+  fw::ComPtr<IDispatch> external;
+  POINT point{10, 10};
+  MSG key{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
+  LPWSTR url = nullptr;
+  IDataObject* filtered = nullptr;
+  const struct {
+    const char* what;
+    std::function<HRESULT()> call;
+    HRESULT hr;
+    int vip;
+  } cases[] = {
+      {"host info", [&] { return ask->GetHostInfo(&info); }, S_OK, 0},
+      {"the page's own menu", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
+       S_FALSE, 0},
+      {"no menu in VIP mode", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
+       S_OK, 1},
+      {"drop target", [&] { return ask->GetDropTarget(nullptr, dropTarget.Put()); }, S_OK, 0},
+      {"external", [&] { return ask->GetExternal(external.Put()); }, S_OK, 0},
+      // What the window leaves open the control does itself.
+      {"UI", [&] { return ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr); }, S_FALSE, 0},
+      {"keys", [&] { return ask->TranslateAccelerator(&key, &IID_IUnknown, 0); }, S_FALSE, 0},
+      {"url", [&] { return ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &url); }, S_FALSE, 0},
+      {"data", [&] { return ask->FilterDataObject(nullptr, &filtered); }, S_FALSE, 0},
+  };
+  for (const auto& c : cases) {
+    startedFromVipClient = c.vip;
+    EXPECT_EQ(c.call(), c.hr) << c.what;
+  }
+  EXPECT_EQ(info.dwFlags, 0x0024000Cu);  // no borders, no scroll bars, themed controls
+  EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
+  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
+  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
+  EXPECT_TRUE(!url && !filtered);
+}
+
+TEST_F(page_host_test, version_and_case_sensitive_names_as_the_script_sees_them) {
+  Run(L"var called = window.external.getVodClientVer(), read = window.external.getVodClientVer, failed = [];"
+      L"var names = ['setVodClientTab', 'SetVodClientTab', 'setvodclienttab', 'setVodClientTa'];"
+      L"for (var i in names) try { window.external[names[i]]('list'); } catch (e) { failed.push(names[i]); }");
+  EXPECT_EQ(script.Eval(L"called + ' ' + read"), L"1.0.2.3 1.0.2.3");
+  EXPECT_EQ(script.Eval(L"failed.join()"), L"SetVodClientTab,setvodclienttab,setVodClientTa");
+}
+
+TEST_F(page_host_test, nav_items_make_the_buttons_once) {
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/', islink: true},"
+      L"                                 {id: 'list', url: 'http://b/', islink: false}]);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
+  ASSERT_TRUE(page.listTab && page.playerTab);
+  const HWND list = page.listTab->Handle(), player = page.playerTab->Handle();
+  EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
+  EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
+  EXPECT_EQ(GetDlgCtrlID(list), ID_TAB_LIST);
+  EXPECT_EQ(GetDlgCtrlID(player), ID_TAB_PLAYER);
+  // Fresh, "player" looks current but can still be clicked.
+  EXPECT_EQ(ShownFrame(*page.playerTab), 2);
+  EXPECT_EQ(ShownFrame(*page.listTab), 0);
+  EXPECT_TRUE(IsWindowEnabled(player));
+
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
+  EXPECT_EQ(page.listTab->Handle(), list);
+  EXPECT_EQ(page.playerTab->Handle(), player);
+}
+
+TEST_F(page_host_test, nav_arguments_that_are_no_list_of_items) {
+  const struct {
+    const wchar_t* argument;
+    bool buttons;
+    Urls urls;
+  } cases[] = {
+      {L"'http://a/'", false, {}},
+      {L"null", false, {}},
+      {L"{}", true, {}},  // neither "length" nor type information
+      {L"[{id: 7, url: 'http://n/'}, {id: 'list', url: 8}]", true, {{L"", L"http://n/"}, {L"list", L""}}},
+      {L"[3, 'x']", true, {{L"", L""}}},
+      {L"[{id: 'list', url: new Array(5000).join('u')}]", true, {{L"list", L""}}},  // too long for an address
+  };
+  for (const auto& c : cases) {
+    PageHost fresh;
+    fresh.CreateBrowserHost(parent, kNoControl);
+    ScriptPage freshScript(&fresh);
+    EXPECT_TRUE(freshScript.Run(std::wstring(L"window.external.setVodClientNav(") + c.argument + L");"));
+    EXPECT_EQ(fresh.navUrls, c.urls) << c.argument;
+    EXPECT_EQ(fresh.playerTab && fresh.playerTab->Handle(), c.buttons) << c.argument;
+  }
+}
+
+TEST_F(page_host_test, select_tab_enables_and_shows_frames) {
+  Run(L"window.external.setVodClientNav([]);");
+  ASSERT_TRUE(page.listTab && page.playerTab);
+  const struct {
+    const wchar_t* name;
+    bool playerEnabled;
+    int playerFrame;
+    int listFrame;
+  } cases[] = {{L"list", true, 0, 2}, {L"player", false, 2, 0}, {L"List", false, 2, 0}, {L"list", true, 0, 2},
+               {L"", true, 0, 2}};
+  for (const auto& c : cases) {
+    Run(std::wstring(L"window.external.setVodClientTab('") + c.name + L"');");
+    EXPECT_EQ(IsWindowEnabled(page.playerTab->Handle()) != FALSE, c.playerEnabled) << c.name;
+    EXPECT_EQ(IsWindowEnabled(page.listTab->Handle()) != FALSE, !c.playerEnabled) << c.name;
+    EXPECT_EQ(ShownFrame(*page.playerTab), c.playerFrame) << c.name;
+    EXPECT_EQ(ShownFrame(*page.listTab), c.listFrame) << c.name;
+  }
+  SendMessageW(page.playerTab->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(ShownFrame(*page.playerTab), 1);
+  // The hand only over the tab that can be clicked.
+  for (TabButton* tab : {page.playerTab.get(), page.listTab.get()}) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(tab->Handle(), WM_SETCURSOR, WPARAM(tab->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, tab == page.playerTab.get() ? IDC_HAND : IDC_ARROW));
+  }
+}
+
+TEST_F(page_host_test, clicks_navigate_to_the_stored_urls) {
+  auto& shared = Shared();
+  tabTarget = &shared.page;
+  ScriptPage sharedScript(&shared.page);
+  auto nav = [&](const std::string& player, const std::string& list) {
+    std::wstring items = L"{id: 'player', url: '" + shared.server.Url(player) + L"'}";
+    if (!list.empty()) items += L", {id: 'list', url: '" + shared.server.Url(list) + L"'}";
+    EXPECT_TRUE(sharedScript.Run(L"window.external.setVodClientNav([" + items + L"]);"));
+  };
+  nav("/player-a", "/list-b");
+  ASSERT_TRUE(shared.page.playerTab && shared.page.listTab);
+  Click(*shared.page.playerTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-a") == 1; }));
+  nav("/player-c", "");
+  Click(*shared.page.listTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/list-b") == 1; }));
+  Click(*shared.page.playerTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-c") == 1; }));
+  EXPECT_TRUE(IsWindowEnabled(shared.page.playerTab->Handle()));  // a click does not change the current tab
+}
+
+TEST_F(page_host_test, vip_mode_methods_do_nothing) {
+  startedFromVipClient = 1;
+  Run(L"var version = window.external.getVodClientVer();"
+      L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');");
+  EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
+  EXPECT_TRUE(page.navUrls.empty());
+  EXPECT_FALSE(page.listTab);
+}
+
+TEST_F(page_host_test, missing_or_wrong_arguments_touch_nothing) {
+  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');"
+      L"var threw = 0; try { window.external.setVodClientTab(); } catch (e) { ++threw; }"
+      L"try { window.external.setVodClientNav(); } catch (e) { ++threw; }"
+      L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
+      L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
+  EXPECT_EQ(script.Eval(L"threw"), L"2");
+  ASSERT_TRUE(page.listTab);
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));  // still "list"
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}}));
+  // An argument array that is there but not counted is not read.
+  VARIANT poison{};
+  poison.vt = VT_BSTR;
+  poison.bstrVal = SysAllocString(L"player");
+  DISPPARAMS uncounted{&poison, nullptr, 0, 0};
+  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  VariantClear(&poison);
+}
+
+TEST_F(page_host_test, hostile_lists_cost_bounded_work_and_memory) {
+  // One element past the read bound, then ever new ids past the bound on kept ids.
+  const std::wstring bound = std::to_wstring(kMaxNavItems);
+  Run(L"var items = []; for (var i = 0; i <= " + bound + L"; ++i) items.push({id: i < " + bound +
+      L" ? 'list' : 'late', url: 'u' + i}); window.external.setVodClientNav(items);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}}));
+  Run(L"for (var call = 0; call < 2; ++call) {"
+      L"  var items = []; for (var i = 0; i < 200; ++i) items.push({id: call + '-' + i, url: 'u'});"
+      L"  window.external.setVodClientNav(items); }");
+  EXPECT_EQ(page.navUrls.size(), kMaxNavEntries);
+  EXPECT_EQ(page.navUrls.count(L"list"), 1u);
+}
+
+TEST_F(page_host_test, shipped_page_script_drives_the_window) {
+  ASSERT_TRUE(script.Run(BridgeScript()));
+  Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
+      L"  shown.push(b.tab + ' ' + b.version); }});");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
+  ASSERT_TRUE(page.playerTab && page.listTab);
+  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  Run(L"bridge.select('res://k.exe/bridge.html#list');");
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
+}
+
+// ---- Drops of real file lists, called back as in a document's script object ----
+
+namespace {
+
+// A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
+class FileList : public IDataObject {
+ public:
+  explicit FileList(const std::vector<std::wstring>& paths, CLIPFORMAT offered = CF_HDROP) : offered(offered) {
+    DROPFILES header{sizeof header, {}, FALSE, TRUE};
+    std::wstring list;
+    for (const auto& path : paths) list += path + L'\0';
+    list += L'\0';
+    bytes.assign(reinterpret_cast<char*>(&header), reinterpret_cast<char*>(&header + 1));
+    bytes.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+  }
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    ++requests;
+    if (format->cfFormat != offered || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+    *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
+    medium->hGlobal = GlobalAlloc(GMEM_FIXED, bytes.size());
+    memcpy(medium->hGlobal, bytes.data(), bytes.size());
+    return S_OK;
+  }
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+  int requests = 0;
+
+ private:
+  CLIPFORMAT offered;
+  std::string bytes;
+};
+
+// A fixture torrent's magnet link, from the manifest the fixture tools wrote.
+std::wstring MagnetOf(const std::string& fixture) {
+  std::ifstream manifest(KP_TORRENT_FIXTURES "/manifest.tsv");
+  for (std::string row; std::getline(manifest, row);) {
+    if (row.rfind(fixture + "\t", 0) == 0) {
+      return L"magnet:?xt=urn:btih:" + Widen(row.substr(row.find('\t', fixture.size() + 1) + 1, 40));
+    }
+  }
+  return L"<not in manifest>";
+}
+
+std::wstring Item(const std::string& fixture, const std::wstring& fileName) {
+  return L"{url:\"" + MagnetOf(fixture) + L"\", filename:\"" + fileName + L"\"}";
+}
+
+// The page host whose page runs the shipped bridge script.
+class ScriptedPage : public PageHost {
+ public:
+  ScriptPage script{this};
+
+ protected:
+  HRESULT PageScript(IDispatch** out) override {
+    *out = script.Global();
+    return *out ? S_OK : E_POINTER;
+  }
+};
+
+}  // namespace
+
+class drop_test : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder = temp + (L"kp_browser_" + std::to_wstring(GetCurrentProcessId()));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(page.script.Run(BridgeScript()));
+    ASSERT_TRUE(page.script.Run(L"var calls = 0; bridge.view = {show: function () { ++calls; }};"));
+  }
+  // Newest first, through the long-path prefix: some are longer than MAX_PATH.
+  void TearDown() override {
+    startedFromVipClient = 0;
+    for (auto entry = made.rbegin(); entry != made.rend(); ++entry) {
+      if (!RemoveDirectoryW((L"\\\\?\\" + *entry).c_str())) DeleteFileW((L"\\\\?\\" + *entry).c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+  std::wstring Make(const std::wstring& name, const std::string& fixture = "") {
+    made.push_back(folder + L"\\" + name);
+    const std::wstring target = L"\\\\?\\" + made.back();
+    if (fixture.empty()) CreateDirectoryW(target.c_str(), nullptr);
+    else CopyFileW(Widen(KP_TORRENT_FIXTURES "/" + fixture).c_str(), target.c_str(), FALSE);
+    return made.back();
+  }
+
+  ScriptedPage page;
+  std::wstring folder;
+  std::vector<std::wstring> made;
+};
+
+TEST_F(drop_test, file_lists) {
+  const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
+  const std::wstring other = Make(L"Series.torrent", "transmission_multi.torrent");
+  const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
+  const std::wstring named = Make(L"фильм 电影 l'été.torrent", "фильм 电影.torrent");
+  const std::wstring clip = Make(L"clip.mkv", "mktorrent_single.torrent");  // a video, not a torrent
+  const std::wstring subfolder = Make(L"Folder.torrent");
+  // "A.torrent" in this folder has 259 characters: all a MAX_PATH buffer holds of the longer path.
+  const std::wstring deep(259 - (subfolder.size() - 14) - 10, L'd');
+  Make(deep);
+  const std::wstring cut = Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
+  const std::wstring whole = Make(deep + L"\\A.torrent.b.torrent", "transmission_single.torrent");
+  ASSERT_EQ(cut.size(), 259u);
+  ASSERT_EQ(whole.compare(0, 259, cut), 0);
+
+  const struct {
+    const char* what;
+    std::vector<std::wstring> paths;
+    HRESULT enter;
+    std::wstring items;
+  } cases[] = {
+      {"video torrent", {video}, S_OK, Item("mktorrent_single.torrent", L"Film.torrent")},
+      {"torrent without video", {noVideo}, E_FAIL, L""},
+      {"plain .mkv", {clip}, E_FAIL, L""},
+      {"folder", {subfolder}, E_FAIL, L""},
+      {"video torrent second of three", {noVideo, video, clip}, S_OK, Item("mktorrent_single.torrent", L"Film.torrent")},
+      {"two video torrents", {video, other}, S_OK,
+       Item("mktorrent_single.torrent", L"Film.torrent") + L"," + Item("transmission_multi.torrent", L"Series.torrent")},
+      {"spaces and non-Latin letters", {named}, S_OK, Item("фильм 电影.torrent", L"фильм 电影 l'été.torrent")},
+      {"path longer than MAX_PATH", {whole}, S_OK, Item("transmission_single.torrent", L"A.torrent.b.torrent")},
+  };
+  int calls = 0;
+  for (const auto& c : cases) {
+    FileList data(c.paths);
+    DWORD effect = 0xBEEF;
+    EXPECT_EQ(page.DragEnter(&data, MK_LBUTTON, POINTL{5, 5}, &effect), c.enter) << c.what;
+    EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
+    effect = 0xBEEF;
+    EXPECT_EQ(page.Drop(&data, MK_LBUTTON, POINTL{5, 5}, &effect), S_OK) << c.what;
+    EXPECT_EQ(effect, 0xBEEFu) << c.what;
+    // Called on every drop, with "[]" when nothing qualified.
+    EXPECT_EQ(page.script.Eval(L"calls"), std::to_wstring(++calls)) << c.what;
+    EXPECT_EQ(page.script.Eval(L"bridge.text"), L"[" + c.items + L"]") << c.what;
+  }
+  // The page's own script reads the text back into objects.
+  FileList two({video, named});
+  DWORD effect = 0;
+  page.Drop(&two, 0, POINTL{}, &effect);
+  EXPECT_EQ(page.script.Eval(L"bridge.received.length + ' ' + bridge.received[1].url + ' ' + bridge.received[1].filename"),
+            L"2 " + MagnetOf("фильм 电影.torrent") + L" фильм 电影 l'été.torrent");
+}
+
+TEST_F(drop_test, refused_or_passed_over_without_calling_the_page) {
+  const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
+  FileList text({video}, CF_UNICODETEXT), files({video});
+  ScriptedPage bare;  // a page without the callback
+  const struct {
+    const char* what;
+    PageHost* page;
+    IDataObject* data;
+    int vip;
+    HRESULT enter, drop;
+    int requests;
+  } cases[] = {
+      {"text", &page, &text, 0, E_FAIL, S_OK, 0},
+      {"no data object", &page, nullptr, 0, E_FAIL, S_OK, 0},
+      {"video torrent, started from the VIP client", &page, &files, 1, E_FAIL, E_FAIL, 0},  // refused before reading
+      {"video torrent, page without the callback", &bare, &files, 0, S_OK, S_OK, 2},  // read by both
+  };
+  for (const auto& c : cases) {
+    startedFromVipClient = c.vip;
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_EQ(c.page->DragEnter(c.data, 0, POINTL{}, &effect), c.enter) << c.what;
+    EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
+    EXPECT_EQ(c.page->Drop(c.data, 0, POINTL{}, &effect), c.drop) << c.what;
+    EXPECT_EQ(page.script.Eval(L"calls"), L"0") << c.what;
+    EXPECT_EQ(files.requests, c.requests) << c.what;
+  }
+}
+
+// One OLE apartment and one socket library for the run; the shared page destroyed at its end.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  OleInitialize(nullptr);
+  WSADATA sockets;
+  WSAStartup(MAKEWORD(2, 2), &sockets);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  fw::AxWinInit();
+  const int result = RUN_ALL_TESTS();
+  if (shared) shared->page.DestroyBrowserHost();
+  OleUninitialize();
+  return result;
+}
