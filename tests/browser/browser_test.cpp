@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -105,10 +106,8 @@ class ScriptPage : public IActiveScriptSite {
   explicit ScriptPage(fw::IDocHostUIHandlerDispatch* host) {
     host->GetExternal(external.Put());
     CLSID jscript;
-    if (FAILED(CLSIDFromProgID(L"JScript", &jscript)) ||
-        FAILED(CoCreateInstance(jscript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.PutVoid()))) {
-      return;
-    }
+    CLSIDFromProgID(L"JScript", &jscript);
+    if (FAILED(CoCreateInstance(jscript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.PutVoid()))) return;
     // MinGW's uuid library lacks the 64-bit parser's IID.
     constexpr IID kParse64 = {0xC7EF7658, 0xE1EE, 0x480E, {0x97, 0xEA, 0xD5, 0x2C, 0xB4, 0xD7, 0x6D, 0x17}};
     engine.As(kParse64, parser);
@@ -229,264 +228,6 @@ void Click(TabButton& button) {
   SendMessageW(button.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
-}  // namespace
-
-class page_host_test : public testing::Test {
- protected:
-  void SetUp() override { page.CreateBrowserHost(parent, kNoControl); }  // a parent for the tabs
-  void TearDown() override {
-    startedFromVipClient = 0;
-    tabTarget = nullptr;
-  }
-  void Run(const std::wstring& code) { EXPECT_TRUE(script.Run(code)); }
-
-  static inline const HWND parent = MakeParent();
-  PageHost page;
-  ScriptPage script{&page};
-};
-
-TEST_F(page_host_test, webbrowser_hosted_below_the_caption_and_navigated) {
-  auto& shared = Shared();
-  const HWND host = shared.page.host.Handle();
-  ASSERT_TRUE(host && shared.page.browser);
-  wchar_t name[32] = {};
-  GetClassNameW(host, name, 32);
-  EXPECT_STREQ(name, L"AtlAxWin71");
-  EXPECT_EQ(GetWindowLongW(host, GWL_STYLE) & 0xFFFF0000L, 0x54000000L);
-  VARIANT_BOOL silent = VARIANT_FALSE;
-  shared.page.browser->get_Silent(&silent);
-  EXPECT_EQ(silent, VARIANT_TRUE);
-
-  EXPECT_EQ(BoxOf(host), (Box{1, 26, 993, 626}));
-  shared.page.ResizeBrowserHost(700, 500);
-  EXPECT_EQ(BoxOf(host), (Box{1, 26, 699, 498}));
-  RECT client;
-  GetClientRect(host, &client);
-  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, client.right, client.bottom}));  // in place
-  shared.page.ResizeBrowserHost(1, 1);  // smaller than the frame: empty, not inverted
-  EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
-  shared.page.ResizeBrowserHost(994, 628);
-
-  const std::wstring url = shared.server.Url("/start");
-  shared.page.Navigate(url);
-  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/start") == 1; }));
-  BSTR location = nullptr;
-  shared.page.browser->get_LocationURL(&location);
-  EXPECT_EQ(std::wstring(location ? location : L""), url);
-  SysFreeString(location);
-
-  DISPPARAMS none{};
-  VARIANT result{};
-  EXPECT_TRUE(FAILED(shared.page.CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
-  page.Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
-  EXPECT_EQ(page.CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
-}
-
-TEST_F(page_host_test, document_host_answers_as_the_control_asks_them) {
-  auto& shared = Shared();
-  fw::ComPtr<IOleObject> control;
-  fw::ComPtr<IOleClientSite> site;
-  fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(shared.page.browser.As(IID_IOleObject, control), S_OK);
-  ASSERT_EQ(control->GetClientSite(site.Put()), S_OK);
-  ASSERT_EQ(site.As(IID_IDocHostUIHandler, ask), S_OK);
-
-  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
-  fw::ComPtr<IDropTarget> dropTarget;
-  fw::ComPtr<IDispatch> external;
-  POINT point{10, 10};
-  MSG key{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
-  LPWSTR url = nullptr;
-  IDataObject* filtered = nullptr;
-  const struct {
-    const char* what;
-    std::function<HRESULT()> call;
-    HRESULT hr;
-    int vip;
-  } cases[] = {
-      {"host info", [&] { return ask->GetHostInfo(&info); }, S_OK, 0},
-      {"the page's own menu", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
-       S_FALSE, 0},
-      {"no menu in VIP mode", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
-       S_OK, 1},
-      {"drop target", [&] { return ask->GetDropTarget(nullptr, dropTarget.Put()); }, S_OK, 0},
-      {"external", [&] { return ask->GetExternal(external.Put()); }, S_OK, 0},
-      // What the window leaves open the control does itself.
-      {"UI", [&] { return ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr); }, S_FALSE, 0},
-      {"keys", [&] { return ask->TranslateAccelerator(&key, &IID_IUnknown, 0); }, S_FALSE, 0},
-      {"url", [&] { return ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &url); }, S_FALSE, 0},
-      {"data", [&] { return ask->FilterDataObject(nullptr, &filtered); }, S_FALSE, 0},
-  };
-  for (const auto& c : cases) {
-    startedFromVipClient = c.vip;
-    EXPECT_EQ(c.call(), c.hr) << c.what;
-  }
-  EXPECT_EQ(info.dwFlags, 0x0024000Cu);  // no borders, no scroll bars, themed controls
-  EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
-  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
-  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
-  EXPECT_TRUE(!url && !filtered);
-}
-
-TEST_F(page_host_test, version_and_case_sensitive_names_as_the_script_sees_them) {
-  Run(L"var called = window.external.getVodClientVer(), read = window.external.getVodClientVer, failed = [];"
-      L"var names = ['setVodClientTab', 'SetVodClientTab', 'setvodclienttab', 'setVodClientTa'];"
-      L"for (var i in names) try { window.external[names[i]]('list'); } catch (e) { failed.push(names[i]); }");
-  EXPECT_EQ(script.Eval(L"called + ' ' + read"), L"1.0.2.3 1.0.2.3");
-  EXPECT_EQ(script.Eval(L"failed.join()"), L"SetVodClientTab,setvodclienttab,setVodClientTa");
-}
-
-TEST_F(page_host_test, nav_items_make_the_buttons_once) {
-  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/', islink: true},"
-      L"                                 {id: 'list', url: 'http://b/', islink: false}]);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
-  ASSERT_TRUE(page.listTab && page.playerTab);
-  const HWND list = page.listTab->Handle(), player = page.playerTab->Handle();
-  EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
-  EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
-  EXPECT_EQ(GetDlgCtrlID(list), ID_TAB_LIST);
-  EXPECT_EQ(GetDlgCtrlID(player), ID_TAB_PLAYER);
-  // Fresh, "player" looks current but can still be clicked.
-  EXPECT_EQ(ShownFrame(*page.playerTab), 2);
-  EXPECT_EQ(ShownFrame(*page.listTab), 0);
-  EXPECT_TRUE(IsWindowEnabled(player));
-
-  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
-  EXPECT_EQ(page.listTab->Handle(), list);
-  EXPECT_EQ(page.playerTab->Handle(), player);
-}
-
-TEST_F(page_host_test, nav_arguments_that_are_no_list_of_items) {
-  const struct {
-    const wchar_t* argument;
-    bool buttons;
-    Urls urls;
-  } cases[] = {
-      {L"'http://a/'", false, {}},
-      {L"null", false, {}},
-      {L"{}", true, {}},  // neither "length" nor type information
-      {L"[{id: 7, url: 'http://n/'}, {id: 'list', url: 8}]", true, {{L"", L"http://n/"}, {L"list", L""}}},
-      {L"[3, 'x']", true, {{L"", L""}}},
-      {L"[{id: 'list', url: new Array(5000).join('u')}]", true, {{L"list", L""}}},  // too long for an address
-  };
-  for (const auto& c : cases) {
-    PageHost fresh;
-    fresh.CreateBrowserHost(parent, kNoControl);
-    ScriptPage freshScript(&fresh);
-    EXPECT_TRUE(freshScript.Run(std::wstring(L"window.external.setVodClientNav(") + c.argument + L");"));
-    EXPECT_EQ(fresh.navUrls, c.urls) << c.argument;
-    EXPECT_EQ(fresh.playerTab && fresh.playerTab->Handle(), c.buttons) << c.argument;
-  }
-}
-
-TEST_F(page_host_test, select_tab_enables_and_shows_frames) {
-  Run(L"window.external.setVodClientNav([]);");
-  ASSERT_TRUE(page.listTab && page.playerTab);
-  const struct {
-    const wchar_t* name;
-    bool playerEnabled;
-    int playerFrame;
-    int listFrame;
-  } cases[] = {{L"list", true, 0, 2}, {L"player", false, 2, 0}, {L"List", false, 2, 0}, {L"list", true, 0, 2},
-               {L"", true, 0, 2}};
-  for (const auto& c : cases) {
-    Run(std::wstring(L"window.external.setVodClientTab('") + c.name + L"');");
-    EXPECT_EQ(IsWindowEnabled(page.playerTab->Handle()) != FALSE, c.playerEnabled) << c.name;
-    EXPECT_EQ(IsWindowEnabled(page.listTab->Handle()) != FALSE, !c.playerEnabled) << c.name;
-    EXPECT_EQ(ShownFrame(*page.playerTab), c.playerFrame) << c.name;
-    EXPECT_EQ(ShownFrame(*page.listTab), c.listFrame) << c.name;
-  }
-  SendMessageW(page.playerTab->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(ShownFrame(*page.playerTab), 1);
-  // The hand only over the tab that can be clicked.
-  for (TabButton* tab : {page.playerTab.get(), page.listTab.get()}) {
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    SendMessageW(tab->Handle(), WM_SETCURSOR, WPARAM(tab->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, tab == page.playerTab.get() ? IDC_HAND : IDC_ARROW));
-  }
-}
-
-TEST_F(page_host_test, clicks_navigate_to_the_stored_urls) {
-  auto& shared = Shared();
-  tabTarget = &shared.page;
-  ScriptPage sharedScript(&shared.page);
-  auto nav = [&](const std::string& player, const std::string& list) {
-    std::wstring items = L"{id: 'player', url: '" + shared.server.Url(player) + L"'}";
-    if (!list.empty()) items += L", {id: 'list', url: '" + shared.server.Url(list) + L"'}";
-    EXPECT_TRUE(sharedScript.Run(L"window.external.setVodClientNav([" + items + L"]);"));
-  };
-  nav("/player-a", "/list-b");
-  ASSERT_TRUE(shared.page.playerTab && shared.page.listTab);
-  Click(*shared.page.playerTab);
-  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-a") == 1; }));
-  nav("/player-c", "");
-  Click(*shared.page.listTab);
-  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/list-b") == 1; }));
-  Click(*shared.page.playerTab);
-  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-c") == 1; }));
-  EXPECT_TRUE(IsWindowEnabled(shared.page.playerTab->Handle()));  // a click does not change the current tab
-}
-
-TEST_F(page_host_test, vip_mode_methods_do_nothing) {
-  startedFromVipClient = 1;
-  Run(L"var version = window.external.getVodClientVer();"
-      L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');");
-  EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
-  EXPECT_TRUE(page.navUrls.empty());
-  EXPECT_FALSE(page.listTab);
-}
-
-TEST_F(page_host_test, missing_or_wrong_arguments_touch_nothing) {
-  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');"
-      L"var threw = 0; try { window.external.setVodClientTab(); } catch (e) { ++threw; }"
-      L"try { window.external.setVodClientNav(); } catch (e) { ++threw; }"
-      L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
-      L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
-  EXPECT_EQ(script.Eval(L"threw"), L"2");
-  ASSERT_TRUE(page.listTab);
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));  // still "list"
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}}));
-  // An argument array that is there but not counted is not read.
-  VARIANT poison{};
-  poison.vt = VT_BSTR;
-  poison.bstrVal = SysAllocString(L"player");
-  DISPPARAMS uncounted{&poison, nullptr, 0, 0};
-  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
-            DISP_E_BADPARAMCOUNT);
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
-  VariantClear(&poison);
-}
-
-TEST_F(page_host_test, hostile_lists_cost_bounded_work_and_memory) {
-  // One element past the read bound, then ever new ids past the bound on kept ids.
-  const std::wstring bound = std::to_wstring(kMaxNavItems);
-  Run(L"var items = []; for (var i = 0; i <= " + bound + L"; ++i) items.push({id: i < " + bound +
-      L" ? 'list' : 'late', url: 'u' + i}); window.external.setVodClientNav(items);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}}));
-  Run(L"for (var call = 0; call < 2; ++call) {"
-      L"  var items = []; for (var i = 0; i < 200; ++i) items.push({id: call + '-' + i, url: 'u'});"
-      L"  window.external.setVodClientNav(items); }");
-  EXPECT_EQ(page.navUrls.size(), kMaxNavEntries);
-  EXPECT_EQ(page.navUrls.count(L"list"), 1u);
-}
-
-TEST_F(page_host_test, shipped_page_script_drives_the_window) {
-  ASSERT_TRUE(script.Run(BridgeScript()));
-  Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
-      L"  shown.push(b.tab + ' ' + b.version); }});");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
-  ASSERT_TRUE(page.playerTab && page.listTab);
-  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
-  Run(L"bridge.select('res://k.exe/bridge.html#list');");
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
-  EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
-}
-
-// ---- Drops of real file lists, called back as in a document's script object ----
-
-namespace {
-
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
 class FileList : public IDataObject {
  public:
@@ -557,38 +298,280 @@ class ScriptedPage : public PageHost {
 
 }  // namespace
 
-class drop_test : public testing::Test {
+// Each test's page: a host without a control (a parent for the tab buttons), the shipped
+// bridge script as its page's script, and a folder for dropped files.
+class browser_test : public testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder = temp + (L"kp_browser_" + std::to_wstring(GetCurrentProcessId()));
+    page.CreateBrowserHost(parent, kNoControl);
+    ASSERT_TRUE(script.Run(BridgeScript()));
+    ASSERT_TRUE(script.Run(L"var calls = 0; bridge.view = {show: function () { ++calls; }};"));
     CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(page.script.Run(BridgeScript()));
-    ASSERT_TRUE(page.script.Run(L"var calls = 0; bridge.view = {show: function () { ++calls; }};"));
   }
-  // Newest first, through the long-path prefix: some are longer than MAX_PATH.
   void TearDown() override {
     startedFromVipClient = 0;
-    for (auto entry = made.rbegin(); entry != made.rend(); ++entry) {
-      if (!RemoveDirectoryW((L"\\\\?\\" + *entry).c_str())) DeleteFileW((L"\\\\?\\" + *entry).c_str());
-    }
-    RemoveDirectoryW(folder.c_str());
+    tabTarget = nullptr;
+    std::filesystem::remove_all(L"\\\\?\\" + folder);  // some paths are longer than MAX_PATH
   }
+  void Run(const std::wstring& code) { EXPECT_TRUE(script.Run(code)); }
+  // A copy of the fixture, or a folder without one.
   std::wstring Make(const std::wstring& name, const std::string& fixture = "") {
-    made.push_back(folder + L"\\" + name);
-    const std::wstring target = L"\\\\?\\" + made.back();
-    if (fixture.empty()) CreateDirectoryW(target.c_str(), nullptr);
-    else CopyFileW(Widen(KP_TORRENT_FIXTURES "/" + fixture).c_str(), target.c_str(), FALSE);
-    return made.back();
+    const std::wstring path = folder + L"\\" + name, longPath = L"\\\\?\\" + path;
+    if (fixture.empty()) CreateDirectoryW(longPath.c_str(), nullptr);
+    else CopyFileW(Widen(KP_TORRENT_FIXTURES "/" + fixture).c_str(), longPath.c_str(), FALSE);
+    return path;
   }
 
+  static inline const HWND parent = MakeParent();
+  static inline const std::wstring folder = [] {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return temp + (L"kp_browser_" + std::to_wstring(GetCurrentProcessId()));
+  }();
   ScriptedPage page;
-  std::wstring folder;
-  std::vector<std::wstring> made;
+  ScriptPage& script = page.script;
 };
 
-TEST_F(drop_test, file_lists) {
+TEST_F(browser_test, webbrowser_hosted_below_the_caption_and_navigated) {
+  auto& shared = Shared();
+  const HWND host = shared.page.host.Handle();
+  ASSERT_TRUE(host && shared.page.browser);
+  wchar_t name[32] = {};
+  GetClassNameW(host, name, 32);
+  EXPECT_STREQ(name, L"AtlAxWin71");
+  EXPECT_EQ(GetWindowLongW(host, GWL_STYLE) & 0xFFFF0000L, 0x54000000L);
+  VARIANT_BOOL silent = VARIANT_FALSE;
+  shared.page.browser->get_Silent(&silent);
+  EXPECT_EQ(silent, VARIANT_TRUE);
+
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 993, 626}));
+  shared.page.ResizeBrowserHost(700, 500);
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 699, 498}));
+  RECT client;
+  GetClientRect(host, &client);
+  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, client.right, client.bottom}));  // in place
+  shared.page.ResizeBrowserHost(1, 1);  // smaller than the frame: empty, not inverted
+  EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
+  shared.page.ResizeBrowserHost(994, 628);
+
+  const std::wstring url = shared.server.Url("/start");
+  shared.page.Navigate(url);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/start") == 1; }));
+  BSTR location = nullptr;
+  shared.page.browser->get_LocationURL(&location);
+  EXPECT_EQ(std::wstring(location ? location : L""), url);
+  SysFreeString(location);
+
+  DISPPARAMS none{};
+  VARIANT result{};
+  EXPECT_TRUE(FAILED(shared.page.CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
+  PageHost bare;
+  bare.Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
+  EXPECT_EQ(bare.CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
+}
+
+TEST_F(browser_test, document_host_answers_as_the_control_asks_them) {
+  auto& shared = Shared();
+  fw::ComPtr<IOleObject> control;
+  fw::ComPtr<IOleClientSite> site;
+  fw::ComPtr<IDocHostUIHandler> ask;
+  ASSERT_EQ(shared.page.browser.As(IID_IOleObject, control), S_OK);
+  ASSERT_EQ(control->GetClientSite(site.Put()), S_OK);
+  ASSERT_EQ(site.As(IID_IDocHostUIHandler, ask), S_OK);
+
+  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
+  fw::ComPtr<IDropTarget> dropTarget;
+  fw::ComPtr<IDispatch> external;
+  POINT point{10, 10};
+  MSG key{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
+  LPWSTR url = nullptr;
+  IDataObject* filtered = nullptr;
+  const struct {
+    const char* what;
+    std::function<HRESULT()> call;
+    HRESULT hr;
+    int vip;
+  } cases[] = {
+      {"host info", [&] { return ask->GetHostInfo(&info); }, S_OK, 0},
+      {"the page's own menu", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
+       S_FALSE, 0},
+      {"no menu in VIP mode", [&] { return ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); },
+       S_OK, 1},
+      {"drop target", [&] { return ask->GetDropTarget(nullptr, dropTarget.Put()); }, S_OK, 0},
+      {"external", [&] { return ask->GetExternal(external.Put()); }, S_OK, 0},
+      // What the window leaves open the control does itself.
+      {"UI", [&] { return ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr); }, S_FALSE, 0},
+      {"keys", [&] { return ask->TranslateAccelerator(&key, &IID_IUnknown, 0); }, S_FALSE, 0},
+      {"url", [&] { return ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &url); }, S_FALSE, 0},
+      {"data", [&] { return ask->FilterDataObject(nullptr, &filtered); }, S_FALSE, 0},
+  };
+  for (const auto& c : cases) {
+    startedFromVipClient = c.vip;
+    EXPECT_EQ(c.call(), c.hr) << c.what;
+  }
+  EXPECT_EQ(info.dwFlags, 0x0024000Cu);  // no borders, no scroll bars, themed controls
+  EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
+  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
+  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
+  EXPECT_TRUE(!url && !filtered);
+}
+
+TEST_F(browser_test, version_and_case_sensitive_names_as_the_script_sees_them) {
+  Run(L"var called = window.external.getVodClientVer(), read = window.external.getVodClientVer, failed = [];"
+      L"var names = ['setVodClientTab', 'SetVodClientTab', 'setvodclienttab', 'setVodClientTa'];"
+      L"for (var i in names) try { window.external[names[i]]('list'); } catch (e) { failed.push(names[i]); }");
+  EXPECT_EQ(script.Eval(L"called + ' ' + read"), L"1.0.2.3 1.0.2.3");
+  EXPECT_EQ(script.Eval(L"failed.join()"), L"SetVodClientTab,setvodclienttab,setVodClientTa");
+}
+
+TEST_F(browser_test, nav_items_make_the_buttons_once) {
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/', islink: true},"
+      L"                                 {id: 'list', url: 'http://b/', islink: false}]);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
+  ASSERT_TRUE(page.listTab && page.playerTab);
+  const HWND list = page.listTab->Handle(), player = page.playerTab->Handle();
+  EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
+  EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
+  EXPECT_EQ(GetDlgCtrlID(list), ID_TAB_LIST);
+  EXPECT_EQ(GetDlgCtrlID(player), ID_TAB_PLAYER);
+  // Fresh, "player" looks current but can still be clicked.
+  EXPECT_EQ(ShownFrame(*page.playerTab), 2);
+  EXPECT_EQ(ShownFrame(*page.listTab), 0);
+  EXPECT_TRUE(IsWindowEnabled(player));
+
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
+  EXPECT_EQ(page.listTab->Handle(), list);
+  EXPECT_EQ(page.playerTab->Handle(), player);
+}
+
+TEST_F(browser_test, nav_arguments_that_are_no_list_of_items) {
+  const struct {
+    const wchar_t* argument;
+    bool buttons;
+    Urls urls;
+  } cases[] = {
+      {L"'http://a/'", false, {}},
+      {L"null", false, {}},
+      {L"{}", true, {}},  // neither "length" nor type information
+      {L"[{id: 7, url: 'http://n/'}, {id: 'list', url: 8}]", true, {{L"", L"http://n/"}, {L"list", L""}}},
+      {L"[3, 'x']", true, {{L"", L""}}},
+      {L"[{id: 'list', url: new Array(5000).join('u')}]", true, {{L"list", L""}}},  // too long for an address
+  };
+  for (const auto& c : cases) {
+    PageHost fresh;
+    fresh.CreateBrowserHost(parent, kNoControl);
+    ScriptPage freshScript(&fresh);
+    EXPECT_TRUE(freshScript.Run(std::wstring(L"window.external.setVodClientNav(") + c.argument + L");"));
+    EXPECT_EQ(fresh.navUrls, c.urls) << c.argument;
+    EXPECT_EQ(fresh.playerTab && fresh.playerTab->Handle(), c.buttons) << c.argument;
+  }
+}
+
+TEST_F(browser_test, select_tab_enables_and_shows_frames) {
+  Run(L"window.external.setVodClientNav([]);");
+  ASSERT_TRUE(page.listTab && page.playerTab);
+  const struct {
+    const wchar_t* name;
+    bool playerEnabled;
+    int playerFrame;
+    int listFrame;
+  } cases[] = {{L"list", true, 0, 2}, {L"player", false, 2, 0}, {L"List", false, 2, 0}, {L"list", true, 0, 2},
+               {L"", true, 0, 2}};
+  for (const auto& c : cases) {
+    Run(std::wstring(L"window.external.setVodClientTab('") + c.name + L"');");
+    EXPECT_EQ(IsWindowEnabled(page.playerTab->Handle()) != FALSE, c.playerEnabled) << c.name;
+    EXPECT_EQ(IsWindowEnabled(page.listTab->Handle()) != FALSE, !c.playerEnabled) << c.name;
+    EXPECT_EQ(ShownFrame(*page.playerTab), c.playerFrame) << c.name;
+    EXPECT_EQ(ShownFrame(*page.listTab), c.listFrame) << c.name;
+  }
+  SendMessageW(page.playerTab->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(ShownFrame(*page.playerTab), 1);
+  // The hand only over the tab that can be clicked.
+  for (TabButton* tab : {page.playerTab.get(), page.listTab.get()}) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(tab->Handle(), WM_SETCURSOR, WPARAM(tab->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, tab == page.playerTab.get() ? IDC_HAND : IDC_ARROW));
+  }
+}
+
+TEST_F(browser_test, clicks_navigate_to_the_stored_urls) {
+  auto& shared = Shared();
+  tabTarget = &shared.page;
+  ScriptPage sharedScript(&shared.page);
+  auto nav = [&](const std::string& player, const std::string& list) {
+    std::wstring items = L"{id: 'player', url: '" + shared.server.Url(player) + L"'}";
+    if (!list.empty()) items += L", {id: 'list', url: '" + shared.server.Url(list) + L"'}";
+    EXPECT_TRUE(sharedScript.Run(L"window.external.setVodClientNav([" + items + L"]);"));
+  };
+  nav("/player-a", "/list-b");
+  ASSERT_TRUE(shared.page.playerTab && shared.page.listTab);
+  Click(*shared.page.playerTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-a") == 1; }));
+  nav("/player-c", "");
+  Click(*shared.page.listTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/list-b") == 1; }));
+  Click(*shared.page.playerTab);
+  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/player-c") == 1; }));
+  EXPECT_TRUE(IsWindowEnabled(shared.page.playerTab->Handle()));  // a click does not change the current tab
+}
+
+TEST_F(browser_test, vip_mode_methods_do_nothing) {
+  startedFromVipClient = 1;
+  Run(L"var version = window.external.getVodClientVer();"
+      L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');");
+  EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
+  EXPECT_TRUE(page.navUrls.empty());
+  EXPECT_FALSE(page.listTab);
+}
+
+TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
+  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');"
+      L"var threw = 0; try { window.external.setVodClientTab(); } catch (e) { ++threw; }"
+      L"try { window.external.setVodClientNav(); } catch (e) { ++threw; }"
+      L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
+      L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
+  EXPECT_EQ(script.Eval(L"threw"), L"2");
+  ASSERT_TRUE(page.listTab);
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));  // still "list"
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}}));
+  // An argument array that is there but not counted is not read.
+  VARIANT poison{};
+  poison.vt = VT_BSTR;
+  poison.bstrVal = SysAllocString(L"player");
+  DISPPARAMS uncounted{&poison, nullptr, 0, 0};
+  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  VariantClear(&poison);
+}
+
+TEST_F(browser_test, hostile_lists_cost_bounded_work_and_memory) {
+  // One element past the read bound, then ever new ids past the bound on kept ids.
+  const std::wstring bound = std::to_wstring(kMaxNavItems);
+  Run(L"var items = []; for (var i = 0; i <= " + bound + L"; ++i) items.push({id: i < " + bound +
+      L" ? 'list' : 'late', url: 'u' + i}); window.external.setVodClientNav(items);");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}}));
+  Run(L"for (var call = 0; call < 2; ++call) {"
+      L"  var items = []; for (var i = 0; i < 200; ++i) items.push({id: call + '-' + i, url: 'u'});"
+      L"  window.external.setVodClientNav(items); }");
+  EXPECT_EQ(page.navUrls.size(), kMaxNavEntries);
+  EXPECT_EQ(page.navUrls.count(L"list"), 1u);
+}
+
+TEST_F(browser_test, shipped_page_script_drives_the_window) {
+  Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
+      L"  shown.push(b.tab + ' ' + b.version); }});");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
+  ASSERT_TRUE(page.playerTab && page.listTab);
+  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  Run(L"bridge.select('res://k.exe/bridge.html#list');");
+  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
+}
+
+
+TEST_F(browser_test, drops_of_file_lists) {
   const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
   const std::wstring other = Make(L"Series.torrent", "transmission_multi.torrent");
   const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
@@ -629,18 +612,18 @@ TEST_F(drop_test, file_lists) {
     EXPECT_EQ(page.Drop(&data, MK_LBUTTON, POINTL{5, 5}, &effect), S_OK) << c.what;
     EXPECT_EQ(effect, 0xBEEFu) << c.what;
     // Called on every drop, with "[]" when nothing qualified.
-    EXPECT_EQ(page.script.Eval(L"calls"), std::to_wstring(++calls)) << c.what;
-    EXPECT_EQ(page.script.Eval(L"bridge.text"), L"[" + c.items + L"]") << c.what;
+    EXPECT_EQ(script.Eval(L"calls"), std::to_wstring(++calls)) << c.what;
+    EXPECT_EQ(script.Eval(L"bridge.text"), L"[" + c.items + L"]") << c.what;
   }
   // The page's own script reads the text back into objects.
   FileList two({video, named});
   DWORD effect = 0;
   page.Drop(&two, 0, POINTL{}, &effect);
-  EXPECT_EQ(page.script.Eval(L"bridge.received.length + ' ' + bridge.received[1].url + ' ' + bridge.received[1].filename"),
+  EXPECT_EQ(script.Eval(L"bridge.received.length + ' ' + bridge.received[1].url + ' ' + bridge.received[1].filename"),
             L"2 " + MagnetOf("фильм 电影.torrent") + L" фильм 电影 l'été.torrent");
 }
 
-TEST_F(drop_test, refused_or_passed_over_without_calling_the_page) {
+TEST_F(browser_test, drops_refused_or_passed_over_without_calling_the_page) {
   const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
   FileList text({video}, CF_UNICODETEXT), files({video});
   ScriptedPage bare;  // a page without the callback
@@ -663,7 +646,7 @@ TEST_F(drop_test, refused_or_passed_over_without_calling_the_page) {
     EXPECT_EQ(c.page->DragEnter(c.data, 0, POINTL{}, &effect), c.enter) << c.what;
     EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
     EXPECT_EQ(c.page->Drop(c.data, 0, POINTL{}, &effect), c.drop) << c.what;
-    EXPECT_EQ(page.script.Eval(L"calls"), L"0") << c.what;
+    EXPECT_EQ(script.Eval(L"calls"), L"0") << c.what;
     EXPECT_EQ(files.requests, c.requests) << c.what;
   }
 }
