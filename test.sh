@@ -48,8 +48,11 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
     export DISPLAY=":$num"
   fi
   mkdir -p "$WINEPREFIX"
-  wineserver -p >/dev/null 2>&1
+  # The prefix is made before the server is kept: made under a kept server, Wine runs two
+  # service managers that lock each other out, and every OLE start then waits seconds.
   cmake/wine-run cmd /c exit 0          # makes the prefix on first use
+  wineserver -w
+  wineserver -p >/dev/null 2>&1
   ctest --preset windows || status=1
   # The program as a user meets it, on a display and prefix of the suite's own.
   tests/acceptance/run || status=1
