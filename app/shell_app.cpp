@@ -67,6 +67,6 @@ void ShellApp::OnCommands(CommandList list) {
     if (key == L"startfrom" && value == kVip) startedFromVipClient = 1;
     if (key == L"operation" && value == L"bringwindowtotop" && window) BringToFront(window);
     if (key == L"quitby" && value == kVip && startedFromVipClient) PostQuitMessage(0);
-    if (window) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (window) RedrawNow(window);
   }
 }

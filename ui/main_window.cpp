@@ -23,8 +23,6 @@ constexpr wchar_t kTipUnpin[] = L"取消置顶";
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
-void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
-
 }  // namespace
 
 // The host classes are registered here too, as the page needs them and a second

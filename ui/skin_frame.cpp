@@ -24,8 +24,6 @@ LPCWSTR CursorId(skin::GripCursor cursor) {
   return nullptr;
 }
 
-void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
-
 }  // namespace
 
 SkinFrame::SkinFrame() = default;

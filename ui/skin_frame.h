@@ -13,6 +13,9 @@
 #include "framework/dialog.h"
 #include "ui/skin_geometry.h"
 
+// Invalidates, erases and repaints a window at once: how every skin change is shown.
+inline void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
 class SkinFrame {
  public:
   SkinFrame();
