@@ -297,7 +297,7 @@ class browser_test : public testing::Test {
   ScriptPage& script = page.script;
 };
 
-TEST_F(browser_test, webbrowser_hosted_below_the_caption_and_navigated) {
+TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_the_window) {
   auto& shared = Shared();
   const HWND host = shared.page.host.Handle();
   ASSERT_TRUE(host && shared.page.browser);
@@ -330,10 +330,8 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_and_navigated) {
   PageHost bare;
   bare.Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
   EXPECT_EQ(bare.CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
-}
 
-TEST_F(browser_test, document_host_answers_as_the_control_asks_them) {
-  auto& shared = Shared();
+  // The document-host answers, asked as the control asks them.
   fw::ComPtr<IOleObject> control;
   fw::ComPtr<IOleClientSite> site;
   fw::ComPtr<IDocHostUIHandler> ask;
@@ -345,7 +343,7 @@ TEST_F(browser_test, document_host_answers_as_the_control_asks_them) {
   fw::ComPtr<IDropTarget> dropTarget;
   fw::ComPtr<IDispatch> external;
   MSG key{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
-  LPWSTR url = nullptr;
+  LPWSTR translated = nullptr;
   IDataObject* filtered = nullptr;
   EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
   EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
@@ -355,7 +353,7 @@ TEST_F(browser_test, document_host_answers_as_the_control_asks_them) {
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), S_FALSE);
-  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &url), S_FALSE);
+  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
   EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
   startedFromVipClient = 1;
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_OK);  // no menu in VIP mode
@@ -363,7 +361,7 @@ TEST_F(browser_test, document_host_answers_as_the_control_asks_them) {
   EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
   EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
   EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
-  EXPECT_TRUE(!url && !filtered);
+  EXPECT_TRUE(!translated && !filtered);
 }
 
 TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames) {
