@@ -1,5 +1,5 @@
 // Another process at the relay's area: a dead sender (leave), a hostile writer, or a
-// squatter holding a 16-byte, reserved-only or half-committed area until ended.
+// squatter holding a reserved-only or half-committed area until ended.
 #include <windows.h>
 
 #include <string>
@@ -8,10 +8,9 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
   const std::wstring role = commandLine;
-  if (role == L"small" || role == L"reserve" || role == L"partial") {
-    const DWORD protect = role == L"small" ? PAGE_READWRITE : PAGE_READWRITE | SEC_RESERVE;
-    const DWORD size = role == L"small" ? 16 : kCommandAreaBytes;
-    HANDLE squat = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protect, 0, size, kCommandAreaName);
+  if (role == L"reserve" || role == L"partial") {
+    HANDLE squat =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_RESERVE, 0, kCommandAreaBytes, kCommandAreaName);
     if (!squat || GetLastError() == ERROR_ALREADY_EXISTS) return 3;
     if (role == L"partial") {
       void* view = MapViewOfFile(squat, FILE_MAP_ALL_ACCESS, 0, 0, 0);
