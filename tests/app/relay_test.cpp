@@ -1,5 +1,5 @@
 // The relay under Windows: the command window and real processes (this test the running
-// instance, the program a second start, relay_peer a bad neighbour).
+// instance, the program a second start, relay_peer a squatter).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -81,7 +81,9 @@ long Finish(HANDLE process) {
 }
 
 TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
-  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) EXPECT_TRUE(SplitCommandLine(text).empty()) << text;
+  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) {
+    EXPECT_TRUE(SplitCommandLine(text).empty()) << text;
+  }
 }
 
 // This process plays the running instance: it holds the single-instance mutex and a
@@ -114,16 +116,13 @@ class relay_process : public testing::Test {
 TEST_F(relay_process, area_carries_the_low_integrity_label) {
   PSECURITY_DESCRIPTOR sd = nullptr;
   PACL sacl = nullptr;
-  ACE_HEADER* ace = nullptr;
+  SYSTEM_MANDATORY_LABEL_ACE* ace = nullptr;
   LPWSTR sid = nullptr;
-  std::wstring label;
-  if (GetSecurityInfo(mapping, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd) ==
-          ERROR_SUCCESS &&
-      sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ace->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE &&
-      ConvertSidToStringSidW(&reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace)->SidStart, &sid)) {
-    label = std::to_wstring(reinterpret_cast<SYSTEM_MANDATORY_LABEL_ACE*>(ace)->Mask) + L" " + sid;
-  }
-  EXPECT_EQ(label, L"1 S-1-16-4096");  // no-write-up, Low
+  ASSERT_EQ(GetSecurityInfo(mapping, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ConvertSidToStringSidW(&ace->SidStart, &sid));
+  // A label, no-write-up, Low.
+  EXPECT_EQ(std::to_wstring(ace->Header.AceType) + L" " + std::to_wstring(ace->Mask) + L" " + sid, L"17 1 S-1-16-4096");
   LocalFree(sid);
   LocalFree(sd);
 }
@@ -136,19 +135,22 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
   // An existing file is probed unless named through the NT prefix.
   const Entries full = {{L"??\\" + exe.substr(0, 1), exe.substr(2)}, bring, {L"path", exe}, {L"startfrom", L"s"},
                         {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}};
-  // A start that finds a text pending waits for it to be taken; a dead sender's text is
-  // overwritten, a hostile one read only up to the area's end.
+  // A start that finds a text pending waits for it to be taken; a dead sender's text (no
+  // message) is overwritten, a hostile one read only up to the area's end.
   const std::pair<std::wstring, std::vector<Entries>> rows[] = {
-      {L"", {full, fresh}}, {L"leave", {fresh}}, {L"hostile", {hostile, fresh}}};
-  for (const auto& [role, want] : rows) {
-    SCOPED_TRACE(testing::PrintToString(role));
+      {L"", {full, fresh}}, {L"dead", {fresh}}, {L"hostile", {hostile, fresh}}};
+  for (const auto& [sender, want] : rows) {
+    SCOPED_TRACE(testing::PrintToString(sender));
     first.lists.clear();
     second.lists.clear();
-    if (role.empty()) {
+    if (sender.empty()) {
       const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
       EXPECT_EQ(Finish(Start(kProgram, args + exe + L"\" \"\\??\\" + exe + L"\"")), 0);
+    } else if (sender == L"dead") {
+      WriteCommandArea(area, L"-url:stale");
     } else {
-      ASSERT_EQ(Finish(Start(kPeer, role)), 0);
+      for (std::size_t i = 0; i < kCommandAreaUnits; ++i) area[i] = L'A';
+      PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
     }
     EXPECT_TRUE(CommandAreaPending(area));
     HANDLE later = Start(kProgram, L"-url:fresh");
