@@ -7,12 +7,6 @@
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/mman.h>
-#endif
-
 #include "app/command_area.h"
 #include "app/command_list.h"
 #include "app/url_policy.h"
@@ -32,9 +26,8 @@ TEST(app_test, split_token_and_is_link_tables) {
   const struct {
     const wchar_t* text;
     bool link;
-  } links[] = {{L"http://", true},      {L"http:/", false},     {L"HTTP://A", true},     {L"FtP://x", true},
-               {L"ED2K://|f|", true},   {L"StRoViK://a", true}, {L"MaGnEt:?xt", true},   {L"magnet:", false},
-               {L"https://a", false},   {L" http://a", false},
+  } links[] = {{L"http://", true},   {L"http:/", false},     {L"FtP://x", true},  {L"ED2K://|f|", true},
+               {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
                // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
                {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
   for (const auto& r : links) EXPECT_EQ(IsLink(r.text), r.link) << r.text;
@@ -49,16 +42,11 @@ TEST(app_test, read_command_tokens_table) {
   } rows[] = {
       {{L"", L""}, {}},
       {{L"-url:a", L"-url:b", L"ed2k://|f|"}, {{L"url", L"ed2k://|f|"}}},
-      {{L"movie.mkv", L"http://exists"}, {{L"path", L"http://exists"}}},
-      {{L"C:\\x.torrent"}, {{L"path", L"C:\\x.torrent"}}},
-      {{L"-url:u", L"-title:t", L"-:e", L"--dash:d", L"-Zed:z"},
-       {{L"", L""}, {L"-dash", L"d"}, {L"Zed", L"z"}, {L"title", L"t"}, {L"url", L"u"}}},
+      {{L"C:\\x.torrent", L"http://exists"}, {{L"path", L"http://exists"}}},
+      {{L"-url:u", L"-title:t", L"-:e", L"-Zed:z"}, {{L"", L""}, {L"Zed", L"z"}, {L"title", L"t"}, {L"url", L"u"}}},
       // UNC and device forms never reach the probe; they go on as keys, like a missing path.
-      {{L"\\\\server\\share\\x"}, {{L"\\\\server\\share\\x", L""}}},
-      {{L"/\\server/share"}, {{L"/\\server/share", L""}}},
-      {{L"\\??\\UNC\\host\\share\\x"}, {{L"\\??\\UNC\\host\\share\\x", L""}}},
-      {{L"/?\?/C:/x"}, {{L"?\?/C", L"/x"}}},
-      {{L"\\\\?\\C:\\x", L"\\\\.\\pipe\\p"}, {{L"\\?\\C", L"\\x"}, {L"\\\\.\\pipe\\p", L""}}},
+      {{L"\\\\server\\share\\x", L"/\\server/share", L"\\??\\UNC\\host\\share\\x", L"/?\?/C:/x"},
+       {{L"/\\server/share", L""}, {L"?\?/C", L"/x"}, {L"\\??\\UNC\\host\\share\\x", L""}, {L"\\\\server\\share\\x", L""}}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::PrintToString(r.tokens));
@@ -73,9 +61,8 @@ TEST(app_test, url_rules_and_title_cut) {
     std::wstring url;
     bool relayed, startup;
   } rows[] = {
-      {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"magnet:xt", false, true},
+      {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
-      {L"file:///C:/a.html", false, true}, {L"", false, true},
       {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false},
       {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false},
       {L"java script:x", false, true}, {L"xjavascript:x", false, true},
@@ -86,22 +73,20 @@ TEST(app_test, url_rules_and_title_cut) {
   }
   const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
   const std::pair<std::wstring, std::size_t> titles[] = {
-      {a1021 + L"aa", 1023}, {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023}};
+      {a1021 + L"aa", 1023}, {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023},
+      {a1021 + L"a" + pair.substr(0, 1) + L"b", 1023}};  // a lone high half is cut like any unit
   for (const auto& [title, kept] : titles) EXPECT_EQ(TruncateTitle(title), title.substr(0, kept)) << title.size();
 }
 
 TEST(app_test, area_reads_and_writes_stay_in_bounds) {
-  for (std::size_t zeroAt : {std::size_t{0}, std::size_t{4095}, kCommandAreaUnits}) {  // last: unterminated
-    std::vector<Unit> area(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
-    if (zeroAt < area.size()) area[zeroAt] = 0;
-    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), std::wstring(zeroAt ? 4095 : 0, wchar_t(0xFFFF))) << zeroAt;
-  }
+  std::vector<Unit> unterminated(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
+  EXPECT_EQ(ReadCommandArea<Unit>(unterminated.data()), std::wstring(kMaxCommandUnits, wchar_t(0xFFFF)));
   const struct {
     std::size_t chars, highAt;  // a high surrogate at highAt (0: none), with a low one after it if pair
     bool pair;
     std::size_t want;
-  } writes[] = {{4095, 0, false, 4095}, {4096, 0, false, 4095}, {5000, 4094, true, 4094},
-                {5000, 4093, true, 4095}, {5000, 4094, false, 4095}};  // a lone high half is cut like any unit
+  } writes[] = {{0, 0, false, 0}, {4096, 0, false, 4095}, {5000, 4094, true, 4094}, {5000, 4093, true, 4095},
+                {5000, 4094, false, 4095}};  // a lone high half is cut like any unit
   for (const auto& r : writes) {
     std::vector<Unit> area(kCommandAreaUnits, 0x7777);  // an older, longer text
     std::wstring text(r.chars, L'a');
@@ -110,28 +95,19 @@ TEST(app_test, area_reads_and_writes_stay_in_bounds) {
     WriteCommandArea<Unit>(area.data(), text);
     EXPECT_EQ(ReadCommandArea<Unit>(area.data()), text.substr(0, r.want)) << r.chars << " " << r.highAt;
     EXPECT_EQ(area[r.want], 0);
-    if (r.want + 1 < area.size()) {
+    if (r.want < kMaxCommandUnits) {
       EXPECT_EQ(area[r.want + 1], 0x7777) << "wrote past the terminator";
     }
   }
 }
 
+// A stray message on a free area must not write: a sender may be storing its first unit.
+// Read-only, so such a write faults.
+const Unit kFreeArea[kCommandAreaUnits] = {};
+
 TEST(app_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
-  // A stray message on a free area must not write: a sender may be storing its first unit.
-#ifdef _WIN32
-  auto* page = static_cast<Unit*>(VirtualAlloc(nullptr, kCommandAreaBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
-#else
-  auto* page = static_cast<Unit*>(mmap(nullptr, kCommandAreaBytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-#endif
-  volatile Unit* readOnly = page;
-  int calls = 0;
-  TakeCommand(readOnly, [&](const std::wstring&) { ++calls; });
-  EXPECT_EQ(calls, 0);
-#ifdef _WIN32
-  VirtualFree(page, 0, MEM_RELEASE);
-#else
-  munmap(page, kCommandAreaBytes);
-#endif
+  volatile Unit* readOnly = const_cast<Unit*>(kFreeArea);
+  TakeCommand(readOnly, [](const std::wstring&) { ADD_FAILURE() << "dispatched a free area"; });
 
   const struct {
     const wchar_t* during;  // written while the listeners run
