@@ -91,7 +91,7 @@ TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
 class relay_process : public testing::Test {
  protected:
   void SetUp() override {
-    mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
+    mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
     ASSERT_TRUE(channel.Open(L""));
     ASSERT_NE(channel.OwnWindow(), nullptr) << "a command window is left over from an earlier test";
     first.window = channel.OwnWindow();
