@@ -9,7 +9,6 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "bencoding/bencode.h"
 #include "bencoding/scan.h"
@@ -56,7 +55,6 @@ TEST(bencode_test, reads_agree_with_the_reference_and_the_scanner) {
         {"i-9223372036854775808e", {"i-9223372036854775808e", var::integer, good, 22}},
         {"i-9223372036854775809e", {"i0e", var::integer, fail, 21}},
         {"i20000000000000000000e", {"i0e", var::integer, fail, 21}},  // times ten wraps past 2^64
-        {"i1e trailing", {"i1e", var::integer, good, 3}},
         {"0:", {"0:", var::string, good, 2}}, {"4:spa", {"", var::none, eof_fail, 5}},
         {"03:abc", {"3:abc", var::string, good, 6}}, {"4 :spam", {"4:spam", var::string, good, 7}},
         {"4x", {"", var::none, fail, 2}}, {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}},
@@ -164,22 +162,16 @@ TEST(bencode_test, value_access_and_assignment_from_its_own_tree) {
         {[](var& v) { v[1u]["a"] = v; }, "ll4:deepi7eed1:all4:deepi7eed1:ad1:bi1eeeeee"},
         // turning v into a dictionary frees the list holding the key
         {[](var& v) { v[v[1u].dict_value().begin()->first] = 3; }, "d1:ai3ee"},
-    };
-    const auto tree = [&] {
-        var v;
-        std::istringstream(whole) >> v;
-        return v;
+        // an index the list cannot grow to throws and leaves it alone
+        {[](var& v) { EXPECT_THROW(v[4294967295u], std::length_error); }, whole},
+        {[](var& v) { EXPECT_THROW(v[-1], std::length_error); }, whole},
+        {[](var& v) { EXPECT_THROW(v[std::uint64_t{1} << 32], std::length_error); }, whole},
     };
     for (const auto& [change, written] : rows) {
-        var v = tree();
+        var v;
+        std::istringstream(whole) >> v;
         change(v);
         EXPECT_EQ(encode(v), written);
-    }
-    for (const auto& access : std::vector<std::function<void(var&)>>{
-             [](var& v) { v[4294967295u]; }, [](var& v) { v[-1]; }, [](var& v) { v[std::uint64_t{1} << 32]; }}) {
-        var v = tree();
-        EXPECT_THROW(access(v), std::length_error);
-        EXPECT_EQ(v.size(), 2u);
     }
     var d;  // keys sort as unsigned bytes
     for (const char* k : {"ab", "\xff", "a", "B", "", "\x80"}) d[k] = 0;

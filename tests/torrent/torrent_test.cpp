@@ -18,7 +18,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -167,19 +166,13 @@ TEST(torrent_test, files_held_open_by_a_writer_and_long_paths_are_read) {
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     expect_path(held, true, files.link);
     CloseHandle(writer);
-    // A path of 300 characters, made and removed through its \\?\ form.
-    std::wstring path = files.dir.wstring();
-    std::vector<std::wstring> made;
-    while (path.size() < 280) {
-        path += L"\\" + std::wstring(40, L'd');
-        made.push_back(path);
-        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
-    }
-    path += L"\\long.torrent";
-    ASSERT_TRUE(CopyFileW(files.source.wstring().c_str(), (L"\\\\?\\" + path).c_str(), FALSE));
-    expect_path(path, true, files.link);
-    DeleteFileW((L"\\\\?\\" + path).c_str());
-    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());
+    // A path of over 300 characters, made and removed through its \\?\ form.
+    const std::wstring folder = L"\\\\?\\" + files.dir.wstring() + L"\\" + std::wstring(250, L'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(files.source.wstring().c_str(), (folder + L"\\long.torrent").c_str(), FALSE));
+    expect_path(folder.substr(4) + L"\\long.torrent", true, files.link);
+    DeleteFileW((folder + L"\\long.torrent").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 #endif
 
