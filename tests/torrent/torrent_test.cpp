@@ -27,20 +27,12 @@ using namespace std::string_literals;
 
 const std::string link_prefix = "magnet:?xt=urn:btih:";
 
-std::wstring widen(const std::string& utf8) {
-    std::wstring out;
-    utf8_to_wide(utf8.data(), utf8.size(), out);
-    return out;
-}
-
 std::string fixture_path(const std::string& file) { return KP_TORRENT_FIXTURES "/" + file; }
 
 std::string read_fixture(const std::string& file) {
     std::ifstream in(fs::u8path(fixture_path(file)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-std::string bstr(const std::string& s) { return std::to_string(s.size()) + ":" + s; }
 
 void expect_bytes(const std::string& file, bool video, const std::string& link) {
     EXPECT_EQ(torrent_bytes_have_video(file), video);
@@ -66,7 +58,7 @@ TEST(torrent_test, fixtures_match_independent_tools_whole_cut_short_and_mutated)
         ASSERT_TRUE(std::getline(fields, file, '\t') >> video >> hash >> begin >> end) << line;
         SCOPED_TRACE(file);
         const std::string link = hash == "-" ? "" : link_prefix + hash;
-        expect_path(widen(fixture_path(file)), video, widen(link));
+        expect_path(fs::u8path(fixture_path(file)).wstring(), video, std::wstring(link.begin(), link.end()));
 
         // Cut short, a file answers only once its info dictionary is whole.
         std::string bytes = read_fixture(file);
@@ -90,7 +82,7 @@ TEST(torrent_test, fixtures_match_independent_tools_whole_cut_short_and_mutated)
 }
 
 TEST(torrent_test, hand_written_info_dictionaries) {
-    const auto name = [](const std::string& n) { return "d6:lengthi1e4:name" + bstr(n) + "e"; };
+    const auto name = [](const std::string& n) { return "d6:lengthi1e4:name" + std::to_string(n.size()) + ":" + n + "e"; };
     // A "files" list decides instead of a name that would be a video.
     const auto files = [](const std::string& entries) { return "d5:filesl" + entries + "e4:name8:film.mkve"; };
     const std::string deep = std::string(100000, 'l') + std::string(100000, 'e');
