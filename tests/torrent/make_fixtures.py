@@ -86,7 +86,7 @@ def main():
     shutil.copyfile(os.path.join(OUT, "libtorrent_single.torrent"), os.path.join(OUT, "фильм 电影.torrent"))
     record_by_libtorrent("фильм 电影.torrent")
 
-    p = b"6:pieces20:" + bytes(range(20))
+    p, i, pl = b"6:pieces20:" + bytes(range(20)), b"d4:info", b"12:piece lengthi16384e"
     unusable = (b"d6:lengthi1ee"                    # no path
                 b"d6:lengthi1e4:path8:clip.avie"    # path not a list
                 b"d6:lengthi1e4:pathlee"            # empty path
@@ -95,28 +95,27 @@ def main():
                 b"d6:lengthi1e4:pathli7eee")        # last element an integer
     for name, before, info, after, video in [
         # Keys out of order, at the root and inside info.
-        ("unsorted", b"d4:info", b"d4:name8:film.mkv6:lengthi5e" + p + b"12:piece lengthi16384ee", b"8:announce3:urle", 1),
+        ("unsorted", i, b"d4:name8:film.mkv6:lengthi5e" + p + pl + b"e", b"8:announce3:urle", 1),
         # Two info entries, two names: the first one counts.
-        ("duplicate_info", b"d4:info", b"d6:lengthi5e4:name8:film.mkv12:piece lengthi16384e" + p + b"e",
-         b"4:infod6:lengthi5e4:name9:notes.txt12:piece lengthi16384e" + p + b"ee", 1),
-        ("duplicate_name", b"d4:info",
-         b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv12:piece lengthi16384e" + p + b"e", b"e", 0),
+        ("duplicate_info", i, b"d6:lengthi5e4:name8:film.mkv" + pl + p + b"e",
+         b"4:infod6:lengthi5e4:name9:notes.txt" + pl + p + b"ee", 1),
+        ("duplicate_name", i, b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv" + pl + p + b"e", b"e", 0),
         ("leading_zeros", b"d8:announce3:url4:info",
          b"d6:lengthi005e4:name08:film.avi12:piece lengthi+016384e" + p + b"e", b"e", 1),
         ("white_space", b"\n d 4:info",
          b" \td 4 :name 8:film.wmv 6:length i 5 e 12:piece length\ni16384 e" + p + b" e", b"\r\ne", 1),
-        ("plus_key", b"d4:info", b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
-        ("cut_after_info", b"d4:info", b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
+        ("plus_key", i, b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("cut_after_info", i, b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
         ("cut_in_info", b"d8:announce3:url4:info", b"", b"d4:name8:film.mkv6:lengt", 0),
         ("no_info", b"", b"", b"d8:announce3:url7:comment8:film.mkve", 0), ("info_string", b"", b"", b"d4:info8:film.mkve", 0),
         ("info_list", b"", b"", b"d4:infol4:name8:film.mkvee", 0), ("root_list", b"", b"", b"l4:infod4:name8:film.mkvee", 0),
         ("not_bencode", b"", b"", b"<html>film.mkv</html>", 0), ("empty", b"", b"", b"", 0),
-        ("unusable_paths", b"d4:info", b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
-        ("unusable_then_video", b"d4:info",
+        ("unusable_paths", i, b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
+        ("unusable_then_video", i,
          b"d5:filesl" + unusable + b"d6:lengthi1e4:pathl1:x8:film.avieee4:name3:set" + p + b"e", b"e", 1),
-        ("files_not_list", b"d4:info", b"d5:files4:oops4:name8:film.mkv" + p + b"e", b"e", 1),
-        ("empty_files", b"d4:info", b"d5:filesle4:name8:film.mkv" + p + b"e", b"e", 0),
-        ("first_entry_video", b"d4:info",
+        ("files_not_list", i, b"d5:files4:oops4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("empty_files", i, b"d5:filesle4:name8:film.mkv" + p + b"e", b"e", 0),
+        ("first_entry_video", i,
          b"d5:filesld6:lengthi1e4:pathl1:x8:film.avieed6:lengthi1e4:pathl9:notes.txteee4:name1:x" + p + b"e", b"e", 1),
     ]:
         handmade("hand_" + name + ".torrent", before, info, after, video)
