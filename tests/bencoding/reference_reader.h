@@ -16,7 +16,7 @@ namespace bencoding_test {
 inline bool reference_counted(std::istream& is, std::string& bytes) {
     int n = 0;
     char colon = 0;
-    if (!(is >> n) || !(is >> colon)) return false;
+    if (!(is >> n >> colon)) return false;
     if (colon != ':' || n < 0) {
         is.setstate(std::ios_base::failbit);
         return false;
@@ -44,7 +44,7 @@ inline void reference_read(std::istream& is, zv::encoding::bencoding::var& v, in
     } else if (c == 'i') {
         v = std::int64_t{0};
         long long x = 0;
-        if (!(is >> x) || !(is >> c)) return;
+        if (!(is >> x >> c)) return;
         if (c != 'e') return is.setstate(std::ios_base::failbit);
         v = std::int64_t{x};
     } else if ((c == 'l' || c == 'd') && depth < 512) {

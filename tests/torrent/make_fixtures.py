@@ -1,14 +1,8 @@
 #!/usr/bin/python3
-# Makes the torrent fixtures and manifest.tsv with Debian's python3-libtorrent, mktorrent and
-# transmission-create; expected info-hashes come from libtorrent or hashlib, never from our code.
-# Columns: file, has_video, v1 info-hash or "-", info begin and end offsets (-1: none). An
-# argument names another output folder, to compare a fresh run with the committed one.
-import hashlib
-import os
-import shutil
-import subprocess
-import sys
-import tempfile
+# Makes the fixtures and manifest.tsv (file, has_video, v1 info-hash or "-", info begin and end or
+# -1) with libtorrent, mktorrent and transmission-create and hashlib, never with our code.
+# An argument names another output folder, to compare a fresh run with the committed one.
+import hashlib, os, shutil, subprocess, sys, tempfile
 
 import libtorrent as lt
 
@@ -31,9 +25,8 @@ def record_by_libtorrent(name):
     names = [os.path.basename(fs.file_path(i)) for i in range(fs.num_files())
              if not fs.file_flags(i) & lt.file_storage.flag_pad_file]
     video = any("." in n and n[n.rfind("."):].lower() in VIDEO for n in names)
-    data = open(path, "rb").read()
     section = info.info_section()
-    begin = data.find(section)
+    begin = open(path, "rb").read().find(section)
     assert begin >= 0 and hashlib.sha1(section).hexdigest().upper() == v1, name
     # A second reader must agree where it can read the file (it rejects hybrids).
     shown = subprocess.run(["transmission-show", "-m", path], capture_output=True, text=True)
@@ -41,13 +34,13 @@ def record_by_libtorrent(name):
     manifest.append((name, int(video), v1, begin, begin + len(section)))
 
 
-def created(tool, name, files, single=False, hybrid=False, v2=False):
+def created(tool, kind, files, single=False, hybrid=False, v2=False):
+    name = f"{tool}_{kind}.torrent"
     tmp = tempfile.mkdtemp()
     for rel, size in files:
         path = os.path.join(tmp, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(bytes((i * 7 + len(rel)) & 0xFF for i in range(size)))
+        open(path, "wb").write(bytes((i * 7 + len(rel)) & 0xFF for i in range(size)))
     target = os.path.join(tmp, files[0][0] if single else files[0][0].split("/")[0])
     out = os.path.join(OUT, name)
     command = {"mktorrent": ["mktorrent", "-d", "-l", "15", "-a", TRACKER, "-o", out, target],
@@ -61,15 +54,13 @@ def created(tool, name, files, single=False, hybrid=False, v2=False):
         ct.add_tracker(TRACKER)
         ct.set_creator("fixture script")
         lt.set_piece_hashes(ct, os.path.dirname(target))
-        with open(out, "wb") as f:
-            f.write(lt.bencode(ct.generate()))
+        open(out, "wb").write(lt.bencode(ct.generate()))
     shutil.rmtree(tmp)
     record_by_libtorrent(name)
 
 
 def handmade(name, before, info, after, video):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(before + info + after)
+    open(os.path.join(OUT, name), "wb").write(before + info + after)
     # White space the reader skips before the value is not part of it.
     lead = len(info) - len(info.lstrip(b" \t\n\r\f\v"))
     digest = hashlib.sha1(info[lead:]).hexdigest().upper()
@@ -79,27 +70,23 @@ def handmade(name, before, info, after, video):
 def main():
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(OUT)
-    created("mktorrent", "mktorrent_single.torrent", [("film.mkv", 3000)], single=True)
-    created("mktorrent", "mktorrent_multi.torrent",
-            [("show/readme.txt", 10), ("show/extras/notes.txt", 20), ("show/season 1/clip.AVI", 40000)])
-    created("mktorrent", "mktorrent_no_video.torrent", [("docs/a.txt", 10), ("docs/b.nfo", 10), ("docs/clip.mp", 10)])
-    created("transmission", "transmission_single.torrent", [("movie.mp4", 5000)], single=True)
-    created("transmission", "transmission_multi.torrent",
-            [("pack/cover.jpg", 100), ("pack/cd1/track.flac", 300), ("pack/video/trailer.m4v", 20000)])
-    created("libtorrent", "libtorrent_single.torrent", [("episode.ts", 100)], single=True)
-    created("libtorrent", "libtorrent_non_ascii.torrent",
-            [("电影合集/说明.txt", 10), ("电影合集/第一部/影片.MKV", 50), ("电影合集/españa/vídeo.mpeg", 30)])
-    created("libtorrent", "libtorrent_hybrid.torrent",
-            [("hybrid/a.bin", 20000), ("hybrid/b/clip.webm", 17000), ("hybrid/c/z.flv", 100)], hybrid=True)
-    created("libtorrent", "libtorrent_hybrid_single.torrent", [("film.vob", 40000)], single=True, hybrid=True)
-    created("libtorrent", "libtorrent_hybrid_no_video.torrent", [("set/x.iso", 20000), ("set/y.txt", 10)], hybrid=True)
-    created("libtorrent", "libtorrent_v2_only.torrent", [("v2/clip.mkv", 20000), ("v2/notes.txt", 10)], v2=True)
-    created("libtorrent", "libtorrent_v2_only_single.torrent", [("film.mp4", 20000)], single=True, v2=True)
+    created("mktorrent", "single", [("film.mkv", 3000)], single=True)
+    created("mktorrent", "multi", [("show/readme.txt", 10), ("show/extras/notes.txt", 20), ("show/season 1/clip.AVI", 40000)])
+    created("mktorrent", "no_video", [("docs/a.txt", 10), ("docs/b.nfo", 10), ("docs/clip.mp", 10)])
+    created("transmission", "single", [("movie.mp4", 5000)], single=True)
+    created("transmission", "multi", [("pack/cover.jpg", 100), ("pack/cd1/track.flac", 300), ("pack/video/trailer.m4v", 20000)])
+    created("libtorrent", "single", [("episode.ts", 100)], single=True)
+    created("libtorrent", "non_ascii", [("电影合集/说明.txt", 10), ("电影合集/第一部/影片.MKV", 50), ("电影合集/españa/vídeo.mpeg", 30)])
+    created("libtorrent", "hybrid", [("hybrid/a.bin", 20000), ("hybrid/b/clip.webm", 17000), ("hybrid/c/z.flv", 100)], hybrid=True)
+    created("libtorrent", "hybrid_single", [("film.vob", 40000)], single=True, hybrid=True)
+    created("libtorrent", "hybrid_no_video", [("set/x.iso", 20000), ("set/y.txt", 10)], hybrid=True)
+    created("libtorrent", "v2_only", [("v2/clip.mkv", 20000), ("v2/notes.txt", 10)], v2=True)
+    created("libtorrent", "v2_only_single", [("film.mp4", 20000)], single=True, v2=True)
     # A non-ASCII file name for the torrent itself: opened by wide path.
     shutil.copyfile(os.path.join(OUT, "libtorrent_single.torrent"), os.path.join(OUT, "фильм 电影.torrent"))
     record_by_libtorrent("фильм 电影.torrent")
 
-    p = b"6:pieces20:" + bytes(range(20))
+    p, i, pl = b"6:pieces20:" + bytes(range(20)), b"d4:info", b"12:piece lengthi16384e"
     unusable = (b"d6:lengthi1ee"                    # no path
                 b"d6:lengthi1e4:path8:clip.avie"    # path not a list
                 b"d6:lengthi1e4:pathlee"            # empty path
@@ -108,35 +95,33 @@ def main():
                 b"d6:lengthi1e4:pathli7eee")        # last element an integer
     for name, before, info, after, video in [
         # Keys out of order, at the root and inside info.
-        ("unsorted", b"d4:info", b"d4:name8:film.mkv6:lengthi5e" + p + b"12:piece lengthi16384ee", b"8:announce3:urle", 1),
+        ("unsorted", i, b"d4:name8:film.mkv6:lengthi5e" + p + pl + b"e", b"8:announce3:urle", 1),
         # Two info entries, two names: the first one counts.
-        ("duplicate_info", b"d4:info", b"d6:lengthi5e4:name8:film.mkv12:piece lengthi16384e" + p + b"e",
-         b"4:infod6:lengthi5e4:name9:notes.txt12:piece lengthi16384e" + p + b"ee", 1),
-        ("duplicate_name", b"d4:info",
-         b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv12:piece lengthi16384e" + p + b"e", b"e", 0),
+        ("duplicate_info", i, b"d6:lengthi5e4:name8:film.mkv" + pl + p + b"e",
+         b"4:infod6:lengthi5e4:name9:notes.txt" + pl + p + b"ee", 1),
+        ("duplicate_name", i, b"d6:lengthi5e4:name9:notes.txt4:name8:film.mkv" + pl + p + b"e", b"e", 0),
         ("leading_zeros", b"d8:announce3:url4:info",
          b"d6:lengthi005e4:name08:film.avi12:piece lengthi+016384e" + p + b"e", b"e", 1),
         ("white_space", b"\n d 4:info",
          b" \td 4 :name 8:film.wmv 6:length i 5 e 12:piece length\ni16384 e" + p + b" e", b"\r\ne", 1),
-        ("plus_key", b"d4:info", b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
-        ("cut_after_info", b"d4:info", b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
+        ("plus_key", i, b"d+4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("cut_after_info", i, b"d4:name9:clip.MPEG" + p + b"e", b"8:announce5:ab", 1),
         ("cut_in_info", b"d8:announce3:url4:info", b"", b"d4:name8:film.mkv6:lengt", 0),
         ("no_info", b"", b"", b"d8:announce3:url7:comment8:film.mkve", 0), ("info_string", b"", b"", b"d4:info8:film.mkve", 0),
         ("info_list", b"", b"", b"d4:infol4:name8:film.mkvee", 0), ("root_list", b"", b"", b"l4:infod4:name8:film.mkvee", 0),
         ("not_bencode", b"", b"", b"<html>film.mkv</html>", 0), ("empty", b"", b"", b"", 0),
-        ("unusable_paths", b"d4:info", b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
-        ("unusable_then_video", b"d4:info",
+        ("unusable_paths", i, b"d5:filesl" + unusable + b"e4:name3:set" + p + b"e", b"e", 0),
+        ("unusable_then_video", i,
          b"d5:filesl" + unusable + b"d6:lengthi1e4:pathl1:x8:film.avieee4:name3:set" + p + b"e", b"e", 1),
-        ("files_not_list", b"d4:info", b"d5:files4:oops4:name8:film.mkv" + p + b"e", b"e", 1),
-        ("empty_files", b"d4:info", b"d5:filesle4:name8:film.mkv" + p + b"e", b"e", 0),
-        ("first_entry_video", b"d4:info",
+        ("files_not_list", i, b"d5:files4:oops4:name8:film.mkv" + p + b"e", b"e", 1),
+        ("empty_files", i, b"d5:filesle4:name8:film.mkv" + p + b"e", b"e", 0),
+        ("first_entry_video", i,
          b"d5:filesld6:lengthi1e4:pathl1:x8:film.avieed6:lengthi1e4:pathl9:notes.txteee4:name1:x" + p + b"e", b"e", 1),
     ]:
         handmade("hand_" + name + ".torrent", before, info, after, video)
 
     with open(os.path.join(OUT, "manifest.tsv"), "w", encoding="utf-8", newline="\n") as f:
-        for row in manifest:
-            f.write("\t".join(str(x) for x in row) + "\n")
+        f.writelines("\t".join(str(x) for x in row) + "\n" for row in manifest)
     print(f"{len(manifest)} fixtures in {OUT}")
 
 
