@@ -489,7 +489,7 @@ TEST_F(browser_test, shipped_page_script_drives_the_window) {
   EXPECT_EQ(script.Eval(L"failed.join()"), L"SetVodClientTab,setvodclienttab,setVodClientTa");
 }
 
-TEST_F(browser_test, drops_of_file_lists) {
+TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
   const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
   const std::wstring other = Make(L"Series.torrent", "transmission_multi.torrent");
   const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
@@ -505,61 +505,45 @@ TEST_F(browser_test, drops_of_file_lists) {
   ASSERT_EQ(whole.compare(0, 259, cut), 0);
 
   const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent");
+  enum { kFiles, kText, kNoData, kVip, kBarePage };
   const struct {
     const char* what;
     std::vector<std::wstring> paths;
     HRESULT enter;
-    std::wstring items;
+    std::wstring text;  // what the page receives, "[]" when nothing qualified; empty: not called
+    int how = kFiles;
   } cases[] = {
-      {"video torrent", {video}, S_OK, film},
-      {"torrent without video", {noVideo}, E_FAIL, L""},
-      {"plain .mkv", {clip}, E_FAIL, L""},
-      {"folder", {subfolder}, E_FAIL, L""},
-      {"video torrent second of three", {noVideo, video, clip}, S_OK, film},
-      {"two video torrents", {video, other}, S_OK, film + L"," + Item("transmission_multi.torrent", L"Series.torrent")},
-      {"spaces and non-Latin letters", {named}, S_OK, Item("фильм 电影.torrent", L"фильм 电影 l'été.torrent")},
-      {"path longer than MAX_PATH", {whole}, S_OK, Item("transmission_single.torrent", L"A.torrent.b.torrent")},
+      {"video torrent", {video}, S_OK, L"[" + film + L"]"},
+      {"torrent without video", {noVideo}, E_FAIL, L"[]"},
+      {"plain .mkv", {clip}, E_FAIL, L"[]"},
+      {"folder", {subfolder}, E_FAIL, L"[]"},
+      {"video torrent second of three", {noVideo, video, clip}, S_OK, L"[" + film + L"]"},
+      {"two video torrents", {video, other}, S_OK,
+       L"[" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
+      {"spaces and non-Latin letters", {named}, S_OK, L"[" + Item("фильм 电影.torrent", L"фильм 电影 l'été.torrent") + L"]"},
+      {"path longer than MAX_PATH", {whole}, S_OK, L"[" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
+      {"text", {video}, E_FAIL, L"", kText},
+      {"no data object", {video}, E_FAIL, L"", kNoData},
+      {"video torrent, started from the VIP client", {video}, E_FAIL, L"", kVip},
+      {"video torrent, page without the callback", {video}, S_OK, L"", kBarePage},
   };
+  ScriptedPage bare;
   int calls = 0;
   for (const auto& c : cases) {
-    FileList data(c.paths);
+    startedFromVipClient = c.how == kVip;
+    PageHost& target = c.how == kBarePage ? bare : page;
+    FileList files(c.paths, c.how == kText ? CF_UNICODETEXT : CF_HDROP);
+    IDataObject* data = c.how == kNoData ? nullptr : &files;
+    Run(L"bridge.text = '';");
     DWORD effect = 0xBEEF;
-    EXPECT_EQ(page.DragEnter(&data, MK_LBUTTON, POINTL{5, 5}, &effect), c.enter) << c.what;
+    EXPECT_EQ(target.DragEnter(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.enter) << c.what;
     EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
     effect = 0xBEEF;
-    EXPECT_EQ(page.Drop(&data, MK_LBUTTON, POINTL{5, 5}, &effect), S_OK) << c.what;
+    EXPECT_EQ(target.Drop(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.how == kVip ? E_FAIL : S_OK) << c.what;
     EXPECT_EQ(effect, 0xBEEFu) << c.what;
-    // Called on every drop, with "[]" when nothing qualified.
-    EXPECT_EQ(script.Eval(L"calls"), std::to_wstring(++calls)) << c.what;
-    EXPECT_EQ(script.Eval(L"bridge.text"), L"[" + c.items + L"]") << c.what;
-  }
-}
-
-TEST_F(browser_test, drops_refused_or_passed_over_without_calling_the_page) {
-  const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
-  FileList text({video}, CF_UNICODETEXT), files({video});
-  ScriptedPage bare;  // a page without the callback
-  const struct {
-    const char* what;
-    PageHost* page;
-    IDataObject* data;
-    int vip;
-    HRESULT enter, drop;
-    int requests;
-  } cases[] = {
-      {"text", &page, &text, 0, E_FAIL, S_OK, 0},
-      {"no data object", &page, nullptr, 0, E_FAIL, S_OK, 0},
-      {"video torrent, started from the VIP client", &page, &files, 1, E_FAIL, E_FAIL, 0},  // refused before reading
-      {"video torrent, page without the callback", &bare, &files, 0, S_OK, S_OK, 2},  // read by both
-  };
-  for (const auto& c : cases) {
-    startedFromVipClient = c.vip;
-    DWORD effect = DROPEFFECT_COPY;
-    EXPECT_EQ(c.page->DragEnter(c.data, 0, POINTL{}, &effect), c.enter) << c.what;
-    EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
-    EXPECT_EQ(c.page->Drop(c.data, 0, POINTL{}, &effect), c.drop) << c.what;
-    EXPECT_EQ(script.Eval(L"calls"), L"0") << c.what;
-    EXPECT_EQ(files.requests, c.requests) << c.what;
+    EXPECT_EQ(files.requests, c.how == kVip || c.how == kNoData ? 0 : 2) << c.what;  // VIP: refused before reading
+    EXPECT_EQ(script.Eval(L"calls"), std::to_wstring(calls += !c.text.empty())) << c.what;
+    EXPECT_EQ(script.Eval(L"bridge.text"), c.text) << c.what;
   }
 }
 
