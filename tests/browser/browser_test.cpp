@@ -33,8 +33,7 @@ std::wstring Widen(const std::string& text) {
 
 PageHost* tabTarget = nullptr;  // where the parent sends tab clicks, as the main window does
 
-// A shown window of 994 × 628 client pixels, kept to the end of the run: tearing one down
-// costs Wine about two seconds.
+// Kept to the end of the run: tearing a window down costs Wine about two seconds.
 HWND MakeParent() {
   static const ATOM registered = [] {
     WNDCLASSW windowClass{};
@@ -75,7 +74,6 @@ struct LoopbackServer {
     ioctlsocket(listener, FIONBIO, &nonBlocking);
   }
   std::wstring Url(const std::string& path) const { return L"http://127.0.0.1:" + std::to_wstring(port) + Widen(path); }
-  // Answers the requests waiting, then counts those for `path`.
   long Hits(const std::string& path) {
     for (SOCKET client; (client = accept(listener, nullptr, nullptr)) != INVALID_SOCKET; closesocket(client)) {
       u_long blocking = 0;
@@ -118,7 +116,6 @@ class ScriptPage : public IActiveScriptSite {
     return parser && SUCCEEDED(parser->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, flags, result,
                                                        nullptr));
   }
-  // The expression's value as text; "<failed>" when the script failed.
   std::wstring Eval(const std::wstring& expression) {
     VARIANT value;
     VariantInit(&value);
@@ -154,7 +151,6 @@ class ScriptPage : public IActiveScriptSite {
   fw::ComPtr<IActiveScriptParse> parser;
 };
 
-// The bridge block of the shipped page, from the program's HTML resource.
 std::wstring BridgeScript() {
   HRSRC found = FindResourceW(nullptr, L"BRIDGE.HTML", MAKEINTRESOURCEW(23));  // RT_HTML
   if (!found) return {};
@@ -165,7 +161,7 @@ std::wstring BridgeScript() {
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
 
-// The run's one page host with the real WebBrowser control, destroyed by main.
+// The one page host with the real control, destroyed by main.
 struct SharedPage {
   SharedPage() { page.CreateBrowserHost(parent); }
   HWND parent = MakeParent();
@@ -241,23 +237,17 @@ class FileList : public IDataObject {
   std::string bytes;
 };
 
-// The callback item of a copy of a fixture torrent; the magnet link from the manifest the
-// fixture tools wrote.
+// The magnet link from the manifest the fixture tools wrote.
 std::wstring Item(const std::string& fixture, const std::wstring& fileName) {
   std::ifstream manifest(KP_TORRENT_FIXTURES "/manifest.tsv");
   std::string row;
-  while (std::getline(manifest, row) && row.rfind(fixture + "\t", 0) != 0) {
-  }
+  while (std::getline(manifest, row) && row.rfind(fixture + "\t", 0) != 0) continue;
   const std::string hash = row.substr(row.find('\t', fixture.size() + 1) + 1, 40);
   return L"{url:\"magnet:?xt=urn:btih:" + Widen(hash) + L"\", filename:\"" + fileName + L"\"}";
 }
 
-// The page host whose page runs the shipped bridge script.
-class ScriptedPage : public PageHost {
- public:
+struct ScriptedPage : PageHost {
   ScriptPage script{this};
-
- protected:
   HRESULT PageScript(IDispatch** out) override {  // the engine's global object stands in for the document's
     *out = nullptr;
     return script.engine ? script.engine->GetScriptDispatch(nullptr, out) : E_POINTER;
@@ -266,8 +256,7 @@ class ScriptedPage : public PageHost {
 
 }  // namespace
 
-// Each test's page: a host without a control (a parent for the tab buttons), the shipped
-// bridge script as its page's script, and a folder for dropped files.
+// Each test's page: a host without a control, the shipped bridge script, a folder for drops.
 class browser_test : public testing::Test {
  protected:
   void SetUp() override {
