@@ -31,10 +31,7 @@ TEST(app_test, split_token_and_is_link_tables) {
 TEST(app_test, read_command_tokens_table) {
   // Everything but options and links "exists", so only the refusal keeps a token from "path".
   auto exists = [](const std::wstring& t) { return t[0] != L'-' && (!IsLink(t) || t == L"http://exists"); };
-  const struct {
-    std::vector<std::wstring> tokens;
-    Entries want;  // in the order the list visits them
-  } rows[] = {
+  const std::pair<std::vector<std::wstring>, Entries> rows[] = {  // entries in the order the list visits them
       {{L"", L""}, {}},
       {{L"-url:a", L"-url:b", L"ed2k://|f|"}, {{L"url", L"ed2k://|f|"}}},
       {{L"C:\\x.torrent", L"http://exists"}, {{L"path", L"http://exists"}}},
@@ -43,27 +40,23 @@ TEST(app_test, read_command_tokens_table) {
       {{L"\\\\server\\share\\x", L"/\\server/share", L"\\??\\UNC\\host\\share\\x", L"/?\?/C:/x"},
        {{L"/\\server/share", L""}, {L"?\?/C", L"/x"}, {L"\\??\\UNC\\host\\share\\x", L""}, {L"\\\\server\\share\\x", L""}}},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::PrintToString(r.tokens));
+  for (const auto& [tokens, want] : rows) {
     CommandList list = {{L"stale", L"entry"}};
-    ReadCommandTokens(r.tokens, exists, list);
-    EXPECT_EQ(Entries(list.begin(), list.end()), r.want);
+    ReadCommandTokens(tokens, exists, list);
+    EXPECT_EQ(Entries(list.begin(), list.end()), want) << testing::PrintToString(tokens);
   }
 }
 
 TEST(app_test, url_rules_and_title_cut) {
-  const struct {
-    std::wstring url;
-    bool relayed, startup;
-  } rows[] = {
+  const std::tuple<std::wstring, bool, bool> rows[] = {  // relayed, at start-up
       {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
       {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
       {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true},
   };
-  for (const auto& r : rows) {
-    EXPECT_EQ(IsNavigableRelayedUrl(r.url), r.relayed) << r.url;
-    EXPECT_EQ(IsNavigableStartupUrl(r.url), r.startup) << r.url;
+  for (const auto& [url, relayed, startup] : rows) {
+    EXPECT_EQ(IsNavigableRelayedUrl(url), relayed) << url;
+    EXPECT_EQ(IsNavigableStartupUrl(url), startup) << url;
   }
   const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
   const std::pair<std::wstring, std::size_t> titles[] = {
