@@ -86,8 +86,7 @@ TEST(app_test, area_reads_and_writes_stay_in_bounds) {
 const Unit kFreeArea[kCommandAreaUnits] = {};
 
 TEST(app_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
-  volatile Unit* readOnly = const_cast<Unit*>(kFreeArea);
-  TakeCommand(readOnly, [](const std::wstring&) { ADD_FAILURE() << "dispatched a free area"; });
+  TakeCommand(const_cast<volatile Unit*>(kFreeArea), [](const std::wstring&) { ADD_FAILURE() << "dispatched a free area"; });
 
   const struct {
     const wchar_t* during;  // written while the listeners run

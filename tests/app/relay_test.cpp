@@ -7,6 +7,7 @@
 #include <sddl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
@@ -36,16 +37,14 @@ struct Recorder : CommandListener {
     lists.emplace_back(list.begin(), list.end());
     list[L"mine"] = L"changed";  // must not reach the next listener
     // A modal loop in a listener, with a second message for the same text: it still runs once.
-    if (window && !nested) {
-      nested = true;
-      PostMessageW(window, kCommandMessage, 0, 0);
+    if (HWND outer = std::exchange(window, nullptr)) {
+      PostMessageW(outer, kCommandMessage, 0, 0);
       Drain();
-      nested = false;
+      window = outer;
     }
   }
   std::vector<Entries> lists;
   HWND window = nullptr;
-  bool nested = false;
 };
 
 HANDLE Start(const std::wstring& exe, const std::wstring& args) {
@@ -58,12 +57,11 @@ HANDLE Start(const std::wstring& exe, const std::wstring& args) {
   return pi.hProcess;
 }
 
-// The exit code; a process not ended in time is ended with 99.
+// The exit code; 99 for a process not started or not ended in time.
 long Finish(HANDLE process) {
-  if (!process) return -1;
   if (WaitForSingleObject(process, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   WaitForSingleObject(process, kTimeoutMs);
-  DWORD code = 0;
+  DWORD code = 99;
   GetExitCodeProcess(process, &code);
   CloseHandle(process);
   return static_cast<long>(code);
@@ -73,8 +71,7 @@ TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
   for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) EXPECT_TRUE(SplitCommandLine(text).empty());
 }
 
-// This process plays the running instance: it holds the single-instance mutex and a
-// command window of its own, and maps the area as another process would.
+// This process plays the running instance, and maps the area as another process would.
 class relay_process : public testing::Test {
  protected:
   void SetUp() override {
