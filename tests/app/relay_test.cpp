@@ -24,7 +24,6 @@ const std::wstring kExe = [] {
   return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
 }();
 const std::wstring kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
-const std::wstring kPeer = kFolder + L"relay_peer.exe";
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
 
 void Drain() {
@@ -153,7 +152,7 @@ TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
   for (const wchar_t* role : {L"reserve", L"partial"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(role)));
-    HANDLE squatter = Start(kPeer, role);
+    HANDLE squatter = Start(kFolder + L"relay_peer.exe", role);
     HANDLE area = nullptr;
     for (int i = 0; i < 250 && !area; ++i, Sleep(20))
       area = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
