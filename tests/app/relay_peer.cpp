@@ -1,20 +1,14 @@
 // A squatter of the relay's area: holds a reserved-only or half-committed section until ended.
 #include <windows.h>
 
-#include <string>
-
 #include "app/command_area.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
   HANDLE squat = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_RESERVE, 0, kCommandAreaBytes,
                                     kCommandAreaName);
   if (!squat || GetLastError() == ERROR_ALREADY_EXISTS) return 3;
-  if (std::wstring(commandLine) == L"partial") {
-    void* view = MapViewOfFile(squat, FILE_MAP_ALL_ACCESS, 0, 0, 0);
-    auto* first = static_cast<wchar_t*>(VirtualAlloc(view, 4096, MEM_COMMIT, PAGE_READWRITE));
-    if (!first) return 4;
-    for (int i = 0; i < 2048; ++i) first[i] = L'A';
-  }
+  void* view = MapViewOfFile(squat, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+  if (lstrcmpW(commandLine, L"partial") == 0 && !VirtualAlloc(view, 4096, MEM_COMMIT, PAGE_READWRITE)) return 4;
   Sleep(INFINITE);
   return 0;
 }

@@ -19,12 +19,11 @@ namespace {
 constexpr DWORD kTimeoutMs = 8000;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-std::wstring ExePath() {
+const std::wstring kExe = [] {
   wchar_t path[MAX_PATH];
   return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-}
-const std::wstring kFolder = ExePath().substr(0, ExePath().find_last_of(L'\\') + 1);
-const std::wstring kPeer = kFolder + L"relay_peer.exe";
+}();
+const std::wstring kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
 
 void Drain() {
@@ -36,28 +35,16 @@ struct Recorder : CommandListener {
   void OnCommands(CommandList list) override {
     lists.emplace_back(list.begin(), list.end());
     list[L"mine"] = L"changed";  // must not reach the next listener
-    // A nested loop with a second message for the same text queued, as a modal loop in a
-    // listener would run: the text must still run only once.
-    if (window && !nested) {
-      nested = true;
-      PostMessageW(window, kCommandMessage, 0, 0);
+    // A modal loop in a listener, with a second message for the same text: it still runs once.
+    if (HWND outer = std::exchange(window, nullptr)) {
+      PostMessageW(outer, kCommandMessage, 0, 0);
       Drain();
-      nested = false;
+      window = outer;
     }
   }
   std::vector<Entries> lists;
   HWND window = nullptr;
-  bool nested = false;
 };
-
-// Runs the thread's messages until the recorder has `count` lists or the time is up.
-void Pump(const Recorder& recorder, std::size_t count) {
-  const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
-  while (recorder.lists.size() < count && GetTickCount64() < deadline) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    Drain();
-  }
-}
 
 HANDLE Start(const std::wstring& exe, const std::wstring& args) {
   std::wstring line = L"\"" + exe + L"\" " + args;
@@ -69,25 +56,21 @@ HANDLE Start(const std::wstring& exe, const std::wstring& args) {
   return pi.hProcess;
 }
 
-// The exit code; a process not ended in time is ended with 99.
+// The exit code; 99 for a process not started or not ended in time.
 long Finish(HANDLE process) {
-  if (!process) return -1;
   if (WaitForSingleObject(process, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   WaitForSingleObject(process, kTimeoutMs);
-  DWORD code = 0;
+  DWORD code = 99;
   GetExitCodeProcess(process, &code);
   CloseHandle(process);
   return static_cast<long>(code);
 }
 
 TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
-  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) {
-    EXPECT_TRUE(SplitCommandLine(text).empty()) << text;
-  }
+  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) EXPECT_TRUE(SplitCommandLine(text).empty());
 }
 
-// This process plays the running instance: it holds the single-instance mutex and a
-// command window of its own, and maps the area as another process would.
+// This process plays the running instance, and maps the area as another process would.
 class relay_process : public testing::Test {
  protected:
   void SetUp() override {
@@ -118,8 +101,7 @@ TEST_F(relay_process, area_carries_the_low_integrity_label) {
   PACL sacl = nullptr;
   SYSTEM_MANDATORY_LABEL_ACE* ace = nullptr;
   LPWSTR sid = nullptr;
-  ASSERT_EQ(GetSecurityInfo(mapping, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd),
-            ERROR_SUCCESS);
+  GetSecurityInfo(mapping, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, &sacl, &sd);
   ASSERT_TRUE(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ConvertSidToStringSidW(&ace->SidStart, &sid));
   // A label, no-write-up, Low.
   EXPECT_EQ(std::to_wstring(ace->Header.AceType) + L" " + std::to_wstring(ace->Mask) + L" " + sid, L"17 1 S-1-16-4096");
@@ -128,12 +110,11 @@ TEST_F(relay_process, area_carries_the_low_integrity_label) {
 }
 
 TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_left) {
-  const std::wstring exe = ExePath();
-  const std::pair<std::wstring, std::wstring> bring = {L"operation", L"bringwindowtotop"};
+  const Entries::value_type bring = {L"operation", L"bringwindowtotop"};
   const Entries fresh = {bring, {L"url", L"fresh"}};
   const Entries hostile = {{std::wstring(kMaxCommandUnits, L'A'), L""}};  // one token, so its own key
   // An existing file is probed unless named through the NT prefix.
-  const Entries full = {{L"??\\" + exe.substr(0, 1), exe.substr(2)}, bring, {L"path", exe}, {L"startfrom", L"s"},
+  const Entries full = {{L"??\\" + kExe.substr(0, 1), kExe.substr(2)}, bring, {L"path", kExe}, {L"startfrom", L"s"},
                         {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}};
   // A start that finds a text pending waits for it to be taken; a dead sender's text (no
   // message) is overwritten, a hostile one read only up to the area's end.
@@ -141,11 +122,10 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
       {L"", {full, fresh}}, {L"dead", {fresh}}, {L"hostile", {hostile, fresh}}};
   for (const auto& [sender, want] : rows) {
     SCOPED_TRACE(testing::PrintToString(sender));
-    first.lists.clear();
-    second.lists.clear();
+    first.lists = second.lists = {};
     if (sender.empty()) {
       const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
-      EXPECT_EQ(Finish(Start(kProgram, args + exe + L"\" \"\\??\\" + exe + L"\"")), 0);
+      EXPECT_EQ(Finish(Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"")), 0);
     } else if (sender == L"dead") {
       WriteCommandArea(area, L"-url:stale");
     } else {
@@ -155,7 +135,10 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
     EXPECT_TRUE(CommandAreaPending(area));
     HANDLE later = Start(kProgram, L"-url:fresh");
     Sleep(500);  // not listening yet
-    Pump(second, want.size());
+    for (const ULONGLONG end = GetTickCount64() + kTimeoutMs; second.lists.size() < want.size() && GetTickCount64() < end;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      Drain();
+    }
     EXPECT_EQ(Finish(later), 0);
     EXPECT_EQ(first.lists, want);
     EXPECT_EQ(second.lists, want) << "the first listener's change leaked";
@@ -169,14 +152,13 @@ TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
   for (const wchar_t* role : {L"reserve", L"partial"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(role)));
-    HANDLE squatter = Start(kPeer, role);
+    HANDLE squatter = Start(kFolder + L"relay_peer.exe", role);
     HANDLE area = nullptr;
     for (int i = 0; i < 250 && !area; ++i, Sleep(20))
       area = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
     ASSERT_NE(area, nullptr) << "the squatter made no area";
     CommandWindow running;
     EXPECT_FALSE(running.Open(L""));
-    EXPECT_FALSE(running.HasArea());
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
     EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), 0);  // finds our mutex and window, ends cleanly
     running.Close();
