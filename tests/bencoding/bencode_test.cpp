@@ -15,7 +15,7 @@
 #include "bencoding/var.h"
 #include "reference_reader.h"
 
-namespace bencoding_test {  // in alloc_probe.cpp
+namespace bencoding_test {  // in alloc_probe.cpp: the compiler would pair new and free inline here
 extern bool alloc_armed;
 extern std::size_t alloc_largest, alloc_refuse_from;
 }  // namespace bencoding_test
@@ -55,25 +55,21 @@ TEST(bencode_test, reads_agree_with_the_reference_and_the_scanner) {
         {"i+05e", {"i5e", var::integer, good, 5}}, {"ie", {"i0e", var::integer, fail, 1}},
         {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
         {"i9223372036854775807e", {"i9223372036854775807e", var::integer, good, 21}},
-        {"i9223372036854775808e", {"i0e", var::integer, fail, 20}},
         {"i-9223372036854775808e", {"i-9223372036854775808e", var::integer, good, 22}},
-        {"i-9223372036854775809e", {"i0e", var::integer, fail, 21}},
+        {"i9223372036854775808e", {"i0e", var::integer, fail, 20}}, {"i-9223372036854775809e", {"i0e", var::integer, fail, 21}},
         {"i20000000000000000000e", {"i0e", var::integer, fail, 21}},  // times ten wraps past 2^64
-        {"0:", {"0:", var::string, good, 2}}, {"4:spa", {"", var::none, eof_fail, 5}},
+        {"0:", {"0:", var::string, good, 2}}, {"4:spa", {"", var::none, eof_fail, 5}}, {"4x", {"", var::none, fail, 2}},
         {"03:abc", {"3:abc", var::string, good, 6}}, {"4 :spam", {"4:spam", var::string, good, 7}},
-        {"4x", {"", var::none, fail, 2}}, {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}},
+        {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}}, {"+1:a", {"", var::none, fail, 1}},
         {"2147483647:abc", {"", var::none, eof_fail, 14}}, {"2147483648:x", {"", var::none, fail, 10}},
-        {"+1:a", {"", var::none, fail, 1}},
         // an unfinished element is dropped, those before it stay
         {"l4:spami42ee", {"l4:spami42ee", var::list, good, 12}}, {"l1:ai1e", {"l1:ai1ee", var::list, eof_fail, 7}},
-        {"li1ex", {"li1ee", var::list, fail, 5}},
+        {"li1ex", {"li1ee", var::list, fail, 5}}, {"d1:ai1e", {"d1:ai1ee", var::dictionary, eof_fail, 7}},
         // keys sorted, the first of equal keys kept, "+" and "-0" but no negative key length
-        {"d1:b1:x1:a1:ye", {"d1:a1:y1:b1:xe", var::dictionary, good, 14}},
-        {"d1:a1:x1:a1:ye", {"d1:a1:xe", var::dictionary, good, 14}},
+        {"d1:b1:x1:a1:ye", {"d1:a1:y1:b1:xe", var::dictionary, good, 14}}, {"d1:a1:x1:a1:ye", {"d1:a1:xe", var::dictionary, good, 14}},
         {"d+1:ai1ee", {"d1:ai1ee", var::dictionary, good, 9}}, {"d-0:i1ee", {"d0:i1ee", var::dictionary, good, 8}},
         {"d-1:ai1ee", {"de", var::dictionary, fail, 4}}, {"di1e1:xe", {"de", var::dictionary, fail, 1}},
-        {"d1:ae", {"de", var::dictionary, fail, 5}}, {"d1:ai1e", {"d1:ai1ee", var::dictionary, eof_fail, 7}},
-        {"d1:ai1e1:ad1:bi1ee1:bi2ee", {"d1:ai1e1:bi2ee", var::dictionary, good, 25}},
+        {"d1:ae", {"de", var::dictionary, fail, 5}}, {"d1:ai1e1:ad1:bi1ee1:bi2ee", {"d1:ai1e1:bi2ee", var::dictionary, good, 25}},
         {" \t\n", {"", var::none, eof_fail, 3}}, {"x", {"", var::none, fail, 1}},
         {" d 1:b i+01e 1:a l 0003:xyz e e", {"d1:al3:xyze1:bi1ee", var::dictionary, good, 31}},
     };
