@@ -9,6 +9,7 @@
 #include "bencoding/torrent.h"
 #include "browser/page_text.h"
 #include "res/resource.h"
+#include "ui/skin_geometry.h"
 
 #include <algorithm>
 
@@ -16,7 +17,8 @@ namespace {
 
 // Caption strip above the host, frame below and beside it.
 RECT BrowserHostRect(int clientWidth, int clientHeight) {
-  return RECT{1, 26, clientWidth - 1, clientHeight - 2};
+  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight);
+  return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 struct Variant {
