@@ -3,6 +3,8 @@
 // would send. Reads one command a line on stdin and answers one line on stdout, so the
 // suite pays for one Wine start only.
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
+//   trace <hex>: posts that system command and lists each distinct "iconic left top right
+//   bottom" the window passes through, separated by ';', until it has held still a while
 //   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
 // show puts up a plain white window of our own: topmost and small, it shows a system cursor
 // to compare the program's with on the X side (Wine's cursor handles mean nothing in
@@ -174,6 +176,33 @@ std::string Answer(const std::string& line) {
     // Posted, as the taskbar button's menu does.
     const WPARAM command = std::stoul(line.substr(11), nullptr, 16);
     return PostMessageW(w, WM_SYSCOMMAND, command, 0) ? "ok" : "error";
+  }
+  if (line.rfind("trace ", 0) == 0) {
+    // Sampled, not hooked: a state held for less than a millisecond is missed, but one a
+    // user could see on screen is not.
+    auto state = [w] {
+      RECT r = {};
+      GetWindowRect(w, &r);
+      return std::string(IsIconic(w) ? "1 " : "0 ") + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+             std::to_string(r.right) + " " + std::to_string(r.bottom);
+    };
+    std::string seen = state(), last = seen;
+    const WPARAM command = std::stoul(line.substr(6), nullptr, 16);
+    if (!PostMessageW(w, WM_SYSCOMMAND, command, 0)) return "error";
+    const DWORD start = GetTickCount();
+    DWORD changed = start;
+    bool moved = false;
+    while (GetTickCount() - start < 10000 && !(moved && GetTickCount() - changed > 500)) {
+      const std::string now = state();
+      if (now != last) {
+        seen += ";" + now;
+        last = now;
+        changed = GetTickCount();
+        moved = true;
+      }
+      Sleep(1);
+    }
+    return seen;
   }
   return "unknown";
 }
