@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 # Makes the fixtures and manifest.tsv (file, has_video, v1 info-hash or "-", info begin and end or
-# -1) with libtorrent, mktorrent and transmission-create and hashlib, never with our code.
+# -1) with libtorrent, mktorrent and transmission-create and hashlib, never with our code; and
+# sha1_lengths.tsv, hashlib's digest of every message length across the padding boundaries.
 # An argument names another output folder, to compare a fresh run with the committed one.
 import hashlib, os, shutil, subprocess, sys, tempfile
 
@@ -122,7 +123,15 @@ def main():
 
     with open(os.path.join(OUT, "manifest.tsv"), "w", encoding="utf-8", newline="\n") as f:
         f.writelines("\t".join(str(x) for x in row) + "\n" for row in manifest)
+    write_sha1_lengths()
     print(f"{len(manifest)} fixtures in {OUT}")
+
+
+def write_sha1_lengths():
+    # Message n is bytes (7 i + 1) mod 256 for i < n; lengths 55, 56 and 64 are where padding slips.
+    with open(os.path.join(OUT, "sha1_lengths.tsv"), "w", newline="\n") as f:
+        for n in range(301):
+            f.write(f"{n}\t{hashlib.sha1(bytes((7 * i + 1) & 0xFF for i in range(n))).hexdigest().upper()}\n")
 
 
 if __name__ == "__main__":

@@ -195,7 +195,41 @@ TEST_F(main_window, tips_name_the_buttons_and_a_press_released_outside_clicks_no
   SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
   EXPECT_FALSE(Main().Pinned());
 
-  // The other looks of the pin and maximise buttons are clicked through by the acceptance suite.
+  // Every way in and out of maximised: the middle button's tip follows, and the caption
+  // drags the window only when it is not maximised.
+  const LPARAM click = reinterpret_cast<LPARAM>(Button(SC_MAXIMIZE));
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool maximized;
+    const wchar_t* tip;
+  } steps[] = {
+      {WM_SYSCOMMAND, SC_MAXIMIZE, 0, true, L"还原"},
+      {WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false, L"最大化"},
+      {WM_NCLBUTTONDBLCLK, HTCAPTION, 0, true, L"还原"},
+      {WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false, L"最大化"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << "message " << step.message << " maximised " << step.maximized);
+    SendMessageW(window, step.message, step.wParam, step.lParam);
+    EXPECT_EQ(Tip(tips, window, Button(SC_MAXIMIZE)), step.tip);
+    EXPECT_EQ(WindowText(Button(SC_MAXIMIZE)), step.tip);
+    RECT r;
+    GetWindowRect(window, &r);
+    const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(r.left + 400, r.top + 12));
+    EXPECT_EQ(hit == HTCAPTION, !step.maximized) << hit;
+  }
+}
+
+TEST_F(main_window, escape_through_the_message_loop_leaves_the_window_open) {
+  // Unfiltered, the dialog manager takes Escape for Cancel and ends the program, for example
+  // while a video on the page is full screen.
+  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  PostQuitMessage(7);
+  EXPECT_EQ(loop.Run(), 7);
+  EXPECT_TRUE(IsWindow(window));
 }
 
 TEST_F(main_window, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
