@@ -11,7 +11,27 @@ struct file_closer {
 };
 }  // namespace
 
+void read_buffer::grow(std::size_t wanted, std::size_t kept) {
+    if (wanted <= size) return;
+    std::unique_ptr<char[]> larger(new char[wanted]);
+    if (kept > 0) std::memcpy(larger.get(), bytes.get(), kept);
+    bytes = std::move(larger);
+    size = wanted;
+}
+
+std::shared_ptr<const char> read_buffer::release() {
+    size = 0;
+    return std::shared_ptr<const char>(bytes.release(), std::default_delete<const char[]>());
+}
+
 file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out) {
+    read_buffer buffer;
+    const file_read_result result = read_file_bounded(path, limit, out, buffer);
+    if (result == file_read_result::ok && out.data.get() == buffer.data()) out.data = buffer.release();
+    return result;
+}
+
+file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out, read_buffer& buffer) {
     out = file_bytes();
     std::unique_ptr<std::FILE, file_closer> file(open_for_reading(path));
     if (!file) return file_read_result::cannot_open;
@@ -25,23 +45,20 @@ file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, 
     // read itself enforces the bound. One byte more than expected tells a grown file.
     std::size_t capacity = size > 0 ? static_cast<std::size_t>(size) + 1 : 64 * 1024;
     if (capacity > limit) capacity = limit + 1;
-    std::unique_ptr<char[]> data;
     std::size_t have = 0;
     try {
-        data.reset(new char[capacity]);
+        buffer.grow(capacity, 0);
         for (;;) {
-            have += std::fread(data.get() + have, 1, capacity - have, file.get());
+            have += std::fread(buffer.data() + have, 1, capacity - have, file.get());
             if (have > limit) return file_read_result::too_large;
             if (have < capacity) break;
             capacity = capacity > limit / 2 ? limit + 1 : capacity * 2;
-            std::unique_ptr<char[]> larger(new char[capacity]);
-            std::memcpy(larger.get(), data.get(), have);
-            data = std::move(larger);
+            buffer.grow(capacity, have);
         }
-        out.data = std::shared_ptr<const char>(data.release(), std::default_delete<const char[]>());
     } catch (const std::bad_alloc&) {
         return file_read_result::too_large;
     }
+    out.data = std::shared_ptr<const char>(std::shared_ptr<const char>(), buffer.data());  // not an owner
     out.size = have;
     return file_read_result::ok;
 }

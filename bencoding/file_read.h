@@ -18,9 +18,27 @@ struct file_bytes {
     std::string_view view() const { return std::string_view(data.get(), size); }
 };
 
+// Memory that reads one after another share, so that a drop of many files allocates (and on
+// Windows maps) it once. Grows to the largest file read; freed with the object.
+class read_buffer {
+public:
+    char* data() { return bytes.get(); }
+    std::size_t capacity() const { return size; }
+    // At least `wanted` bytes, the first `kept` of them as they were; may throw std::bad_alloc.
+    void grow(std::size_t wanted, std::size_t kept);
+    // Hands the memory to a shared owner and leaves the buffer empty.
+    std::shared_ptr<const char> release();
+
+private:
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+};
+
 // Reads the whole file into `out` unless it holds more than `limit` bytes. A read error
 // part-way leaves what was read before it (the caller inspects that much).
 file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out);
+// The same into `buffer`: `out` then points into it, valid until its next read or its end.
+file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out, read_buffer& buffer);
 
 // Platform glue. Opens for raw byte reading, sharing the file with any writer; null on failure.
 std::FILE* open_for_reading(const std::wstring& path);

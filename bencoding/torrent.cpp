@@ -148,16 +148,17 @@ struct torrent_answers {
     std::string magnet_link;  // ASCII
 };
 
-torrent_answers inspect_bytes(std::string_view file) {
+torrent_answers inspect_bytes(std::string_view file, bool link_wanted = true) {
     torrent_answers answers;
     torrent_sink sink;
     core::memory_source src(file.data(), 0, file.size());
     core::read_value(src, sink);
     if (!sink.found || sink.v2_only()) return answers;
+    answers.has_video = sink.has_video();
+    if (!link_wanted) return answers;
     unsigned char digest[20] = {};
     sha1_digest(file.data() + sink.info_begin, sink.info_end - sink.info_begin, digest);
     answers.magnet_link = "magnet:?xt=urn:btih:" + hex_upper(digest, sizeof digest);
-    answers.has_video = sink.has_video();
     return answers;
 }
 
@@ -185,14 +186,22 @@ bool torrent_bytes_have_video(std::string_view file) { return inspect_bytes(file
 
 std::string torrent_bytes_magnet_link(std::string_view file) { return inspect_bytes(file).magnet_link; }
 
-bool torrent_has_video(const std::wstring& path) { return is_torrent_path(path) && torrent_inspect(path).has_video; }
+bool torrent_has_video(const std::wstring& path) { return torrent_reader().has_video(path); }
 
 std::wstring torrent_magnet_link(const std::wstring& path) { return torrent_inspect(path).magnet_link; }
 
-torrent_facts torrent_inspect(const std::wstring& path) {
+torrent_facts torrent_inspect(const std::wstring& path) { return torrent_reader().inspect(path); }
+
+bool torrent_reader::has_video(const std::wstring& path) {
+    file_bytes file;
+    return is_torrent_path(path) && read_file_bounded(path, torrent_size_limit, file, buffer) == file_read_result::ok &&
+           inspect_bytes(file.view(), false).has_video;
+}
+
+torrent_facts torrent_reader::inspect(const std::wstring& path) {
     torrent_facts facts;
     file_bytes file;
-    if (read_file_bounded(path, torrent_size_limit, file) != file_read_result::ok) return facts;
+    if (read_file_bounded(path, torrent_size_limit, file, buffer) != file_read_result::ok) return facts;
     const torrent_answers answers = inspect_bytes(file.view());
     facts.has_video = answers.has_video && is_torrent_path(path);
     facts.magnet_link = widen(answers.magnet_link);

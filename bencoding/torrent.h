@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "bencoding/file_read.h"
+
 namespace zv::encoding::bencoding {
 
 // Searched entry by entry; peers rely on this exact text.
@@ -34,6 +36,17 @@ struct torrent_facts {
     std::wstring magnet_link;
 };
 torrent_facts torrent_inspect(const std::wstring& path);
+
+// The same answers for files read one after another into one buffer, as a drop reads them.
+class torrent_reader {
+public:
+    // torrent_has_video, without the SHA-1 that the answer does not need.
+    bool has_video(const std::wstring& path);
+    torrent_facts inspect(const std::wstring& path);
+
+private:
+    read_buffer buffer;
+};
 
 // The same rules on a whole file already in memory; the link here is ASCII.
 bool torrent_bytes_have_video(std::string_view file);

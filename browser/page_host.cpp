@@ -2,16 +2,20 @@
 
 #include <mshtml.h>
 #include <mshtmhst.h>
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include "app/vip_mode.h"
+#include "app/url_policy.h"
+#include "bencoding/path.h"
 #include "bencoding/torrent.h"
+#include "browser/drop_list.h"
 #include "browser/page_text.h"
 #include "res/resource.h"
 #include "ui/skin_geometry.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -68,37 +72,48 @@ unsigned NavCount(IDispatch* list) {
   return count;
 }
 
-// The dragged file list (CF_HDROP in global memory), released when done.
+// The dragged file list (CF_HDROP in global memory), checked and read into paths at once;
+// the medium is released before any file is opened.
 class DroppedFiles {
  public:
   explicit DroppedFiles(IDataObject* data) {
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    held = data && SUCCEEDED(data->GetData(&format, &medium));
+    STGMEDIUM medium{};
+    if (!data || FAILED(data->GetData(&format, &medium))) return;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) usable = Read(medium.hGlobal);
+    ReleaseStgMedium(&medium);
   }
-  ~DroppedFiles() {
-    if (held) ReleaseStgMedium(&medium);
-  }
-  DroppedFiles(const DroppedFiles&) = delete;
-  DroppedFiles& operator=(const DroppedFiles&) = delete;
 
-  bool Usable() const { return held && medium.tymed == TYMED_HGLOBAL && medium.hGlobal; }
-  UINT Count() const { return DragQueryFileW(Drop(), 0xFFFFFFFF, nullptr, 0); }
-
-  // Read whole: its length is asked first, since a path cut to MAX_PATH - 1 characters
-  // would name another file or none.
-  std::wstring Path(UINT index) const {
-    const UINT length = DragQueryFileW(Drop(), index, nullptr, 0);
-    if (length == 0 || length > 32767) return {};  // longer than any path Windows opens
-    std::wstring path(length + 1, L'\0');
-    path.resize(DragQueryFileW(Drop(), index, path.data(), length + 1));
-    return path;
-  }
+  // False for a list that failed its checks: it is refused whole.
+  bool Usable() const { return usable; }
+  const std::vector<std::wstring>& Paths() const { return paths; }
 
  private:
-  HDROP Drop() const { return static_cast<HDROP>(medium.hGlobal); }
+  bool Read(HGLOBAL block) {
+    const SIZE_T size = GlobalSize(block);  // the sender's header is not trusted for it
+    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(block));
+    if (!bytes) return false;
+    DropList list;
+    const bool read = ReadDropList(bytes, size, list);
+    paths.reserve(list.names.size());
+    for (const DropName& name : list.names) {
+      if (list.wide) {
+        paths.emplace_back(name.length, L'\0');
+        memcpy(paths.back().data(), bytes + name.offset, name.length * sizeof(wchar_t));  // may be unaligned
+      } else {
+        const auto* ansi = reinterpret_cast<const char*>(bytes + name.offset);
+        const int length = static_cast<int>(name.length);
+        std::wstring path(MultiByteToWideChar(CP_ACP, 0, ansi, length, nullptr, 0), L'\0');
+        path.resize(MultiByteToWideChar(CP_ACP, 0, ansi, length, path.data(), static_cast<int>(path.size())));
+        paths.push_back(std::move(path));
+      }
+    }
+    GlobalUnlock(block);
+    return read;
+  }
 
-  STGMEDIUM medium{};
-  bool held = false;
+  std::vector<std::wstring> paths;
+  bool usable = false;
 };
 
 }  // namespace
@@ -239,6 +254,10 @@ STDMETHODIMP PageHost::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, 
     }
   }
   SysFreeString(asked);
+  if (count > 1) {  // named arguments: the methods have none
+    std::fill(ids + 1, ids + count, DISPID_UNKNOWN);
+    if (hr == S_OK) hr = DISP_E_UNKNOWNNAME;
+  }
   return hr;
 }
 
@@ -254,8 +273,8 @@ STDMETHODIMP PageHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
   switch (id) {
     case DISPID_SETVODCLIENTNAV: {
       if (!hasArgument) return DISP_E_BADPARAMCOUNT;
-      Variant items;
-      if (SUCCEEDED(VariantCopy(&items.value, &params->rgvarg[0]))) SetNavItems(items.value);
+      Variant items;  // by value: a variable VBScript passes by reference is read through
+      if (SUCCEEDED(VariantCopyInd(&items.value, &params->rgvarg[0]))) SetNavItems(items.value);
       return S_OK;
     }
     case DISPID_GETVODCLIENTVER:
@@ -267,15 +286,24 @@ STDMETHODIMP PageHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
       return S_OK;
     default: {  // DISPID_SETVODCLIENTTAB
       if (!hasArgument) return DISP_E_BADPARAMCOUNT;
-      const VARIANT& name = params->rgvarg[0];
-      if (name.vt == VT_BSTR) SelectTab(name.bstrVal ? name.bstrVal : L"");
+      Variant name;
+      if (SUCCEEDED(VariantCopyInd(&name.value, &params->rgvarg[0])) && name.value.vt == VT_BSTR) {
+        SelectTab(name.value.bstrVal ? name.value.bstrVal : L"");
+      }
       return S_OK;  // a name that is no string is passed over like an unknown name
     }
   }
 }
 
+// A getter of the list may call setVodClientNav again: that inner call changes nothing,
+// or the recursion would run through native frames until the stack is gone.
 void PageHost::SetNavItems(const VARIANT& items) {
-  if (items.vt != VT_DISPATCH || !items.pdispVal) return;
+  if (items.vt != VT_DISPATCH || !items.pdispVal || readingNav) return;
+  struct Reading {
+    explicit Reading(bool& flag) : flag(flag) { flag = true; }
+    ~Reading() { flag = false; }
+    bool& flag;
+  } reading(readingNav);
   fw::ComPtr<IDispatch> list(items.pdispVal);
   const unsigned count = NavCount(list.Get());
   for (unsigned i = 0; i < count; ++i) {
@@ -287,6 +315,8 @@ void PageHost::SetNavItems(const VARIANT& items) {
       IDispatch* item = element.value.pdispVal;
       id = TextProperty(item, L"id");
       url = TextProperty(item, L"url");
+      // Any frame's script can call us, and a tab click navigates the site's own page.
+      if (!IsNavigableStartupUrl(url)) url.clear();
       Variant unused;
       GetProperty(item, L"islink", unused);  // read, as pages expect, and not used
     }
@@ -385,13 +415,13 @@ STDMETHODIMP PageHost::GetOptionKeyPath(BSTR*, DWORD) { return E_NOTIMPL; }
 // E_NOTIMPL on purpose although the slot is filled: the host takes the replacement when
 // it is a drop target, so every drag over the page comes here.
 STDMETHODIMP PageHost::GetDropTarget(IUnknown*, IUnknown** replacement) {
-  if (replacement) *replacement = static_cast<IDropTarget*>(this);
+  if (replacement) (*replacement = static_cast<IDropTarget*>(this))->AddRef();
   return E_NOTIMPL;
 }
 
 STDMETHODIMP PageHost::GetExternal(IDispatch** dispatch) {
   if (!dispatch) return E_POINTER;
-  *dispatch = ExternalDispatch();
+  (*dispatch = ExternalDispatch())->AddRef();
   return S_OK;
 }
 
@@ -400,40 +430,52 @@ STDMETHODIMP PageHost::FilterDataObject(IUnknown*, IUnknown**) { return E_NOTIMP
 
 // ---- Drop target ----
 
+// Only ever COPY or NONE: a source told MOVE deletes the user's files.
 STDMETHODIMP PageHost::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  *effect = DROPEFFECT_NONE;
-  if (startedFromVipClient || !data) return E_FAIL;
+  const DWORD allowed = *effect;
+  *effect = dragEffect = DROPEFFECT_NONE;
+  if (startedFromVipClient || !data || !(allowed & DROPEFFECT_COPY)) return E_FAIL;
   const DroppedFiles files(data);
   if (!files.Usable()) return E_FAIL;
-  const UINT count = files.Count();
-  for (UINT i = 0; i < count; ++i) {
-    const std::wstring path = files.Path(i);
-    if (!path.empty() && zv::encoding::bencoding::torrent_has_video(path)) {
-      *effect = DROPEFFECT_COPY;
+  zv::encoding::bencoding::torrent_reader reader;
+  for (const std::wstring& path : files.Paths()) {
+    if (reader.has_video(path)) {
+      *effect = dragEffect = DROPEFFECT_COPY;
       return S_OK;
     }
   }
   return E_FAIL;
 }
 
-STDMETHODIMP PageHost::DragOver(DWORD, POINTL, DWORD*) { return S_OK; }
+STDMETHODIMP PageHost::DragOver(DWORD, POINTL, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  *effect = *effect & DROPEFFECT_COPY ? dragEffect : DROPEFFECT_NONE;
+  return S_OK;
+}
 
-STDMETHODIMP PageHost::DragLeave() { return S_OK; }
+STDMETHODIMP PageHost::DragLeave() {
+  dragEffect = DROPEFFECT_NONE;
+  return S_OK;
+}
 
-STDMETHODIMP PageHost::Drop(IDataObject* data, DWORD, POINTL, DWORD*) {
+STDMETHODIMP PageHost::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  const DWORD allowed = *effect;
+  *effect = dragEffect = DROPEFFECT_NONE;
   if (startedFromVipClient) return E_FAIL;
+  if (!(allowed & DROPEFFECT_COPY)) return S_OK;
   const DroppedFiles files(data);
   if (!files.Usable()) return S_OK;
+  namespace bt = zv::encoding::bencoding;
+  bt::torrent_reader reader;
   DragCallbackText text;
-  const UINT count = files.Count();
-  for (UINT i = 0; i < count; ++i) {
-    const std::wstring path = files.Path(i);
-    if (path.empty()) continue;
-    // One read answers both questions.
-    const auto facts = zv::encoding::bencoding::torrent_inspect(path);
-    if (facts.has_video && !facts.magnet_link.empty()) text.Add(facts.magnet_link, PathFindFileNameW(path.c_str()));
+  for (const std::wstring& path : files.Paths()) {
+    if (!bt::is_torrent_path(path)) continue;  // never read a video or anything else the user dropped
+    const auto facts = reader.inspect(path);  // one read answers both questions
+    if (facts.has_video && !facts.magnet_link.empty()) text.Add(facts.magnet_link, path);
   }
+  if (text.Count() > 0) *effect = DROPEFFECT_COPY;
   const std::wstring argumentText = text.Text();
   Variant argument;
   argument.value.vt = VT_BSTR;

@@ -123,4 +123,6 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void RedrawTabs();
 
   HWND pageWindow = nullptr;
+  bool readingNav = false;             // inside SetNavItems
+  DWORD dragEffect = DROPEFFECT_NONE;  // DragEnter's answer, which DragOver repeats
 };

@@ -1,5 +1,7 @@
 #include "browser/page_text.h"
 
+#include "bencoding/path.h"
+
 #include <algorithm>
 #include <sstream>
 
@@ -14,12 +16,32 @@ std::wstring MakeVersionText(int count) {
   return text.str();
 }
 
-void DragCallbackText::Add(std::wstring_view url, std::wstring_view fileName) {
+namespace {
+
+// Inside a double-quoted script string literal.
+void AppendQuoted(std::wstring& out, std::wstring_view text) {
+  static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+  for (const wchar_t c : text) {
+    if (c == L'\\' || c == L'"') {
+      out += L'\\';
+      out += c;
+    } else if (c < 0x20 || c == 0x7F || c == 0x2028 || c == 0x2029) {
+      out += L"\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+    } else {
+      out += c;
+    }
+  }
+}
+
+}  // namespace
+
+void DragCallbackText::Add(std::wstring_view url, const std::wstring& path) {
   if (count > 0) items += L',';
   items += L"{url:\"";
-  items += url;
+  AppendQuoted(items, url);
   items += L"\", filename:\"";
-  items += fileName;
+  AppendQuoted(items, zv::encoding::bencoding::path_file_name(path));
   items += L"\"}";
   ++count;
 }

@@ -11,11 +11,14 @@
 std::wstring MakeVersionText(int count);
 
 // The argument of the page's "vodClientDragCallback": a script array literal,
-// [{url:"…", filename:"…"},…]. Nothing is escaped: the page's script relies on this very
-// form, and a Windows file name holds no double quote or backslash.
+// [{url:"…", filename:"…"},…], which pages evaluate. Ordinary names go in as they are; what
+// could end a string literal or break out of it (back-slash, double quote, the characters
+// below U+0020, U+007F, U+2028 and U+2029) goes in escaped.
 class DragCallbackText {
  public:
-  void Add(std::wstring_view url, std::wstring_view fileName);
+  // The file name is the path's text after its last back-slash or slash: a stream name
+  // after a colon stays part of it.
+  void Add(std::wstring_view url, const std::wstring& path);
   std::size_t Count() const { return count; }
   // The whole text, closing bracket included; "[]" when nothing was added.
   std::wstring Text() const;

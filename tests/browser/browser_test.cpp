@@ -102,6 +102,12 @@ class ScriptPage : public IActiveScriptSite {
     constexpr CLSID kJScript = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
     if (FAILED(CoCreateInstance(kJScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.PutVoid()))) return;
     engine.As(kParse64, parser);
+    // ES5, getters included, as a page gets it that asks for the newest document mode.
+    constexpr IID kProperty = {0x4954E0D0, 0xFBC7, 0x11D1, {0x84, 0x10, 0x00, 0x60, 0x08, 0xC3, 0xFB, 0xFC}};
+    fw::ComPtr<IActiveScriptProperty> property;
+    VARIANT es5{};  // the number as Wine's engine and the HTML host spell it
+    es5.vt = VT_I4, es5.lVal = 0x502;
+    if (SUCCEEDED(engine.As(kProperty, property))) property->SetProperty(SCRIPTPROP_INVOKEVERSIONING, nullptr, &es5);
     engine->SetScriptSite(this);
     parser->InitNew();
     engine->AddNamedItem(L"external", SCRIPTITEM_ISVISIBLE);
@@ -199,15 +205,27 @@ int ShownFrame(TabButton& button) {
   return -1;
 }
 
+// The CF_HDROP block of a list of paths, wide or in the ANSI code page.
+std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
+  const DROPFILES header{sizeof header, {}, FALSE, wide};
+  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const auto& path : paths) {
+    if (wide) {
+      bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * 2);
+      continue;
+    }
+    std::string ansi(WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi.data(), int(ansi.size()), nullptr, nullptr);
+    bytes += ansi;  // with its terminating zero
+  }
+  bytes.append(wide ? 2 : 1, '\0');
+  return bytes;
+}
+
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
 class FileList : public IDataObject {
  public:
-  explicit FileList(const std::vector<std::wstring>& paths, CLIPFORMAT offered = CF_HDROP) : offered(offered) {
-    const DROPFILES header{sizeof header, {}, FALSE, TRUE};
-    bytes.assign(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const auto& path : paths) bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * 2);
-    bytes.append(2, '\0');
-  }
+  explicit FileList(std::string block, CLIPFORMAT offered = CF_HDROP) : offered(offered), bytes(std::move(block)) {}
   STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
     ++requests;
     if (format->cfFormat != offered || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
@@ -235,6 +253,18 @@ class FileList : public IDataObject {
  private:
   CLIPFORMAT offered;
   std::string bytes;
+};
+
+// Ends the drag with a drop once the target has been asked about it.
+struct DropSource : IDropSource {
+  STDMETHODIMP QueryContinueDrag(BOOL, DWORD) override { return ++asked < 3 ? S_OK : DRAGDROP_S_DROP; }
+  STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    return *object = iid == IID_IUnknown || iid == IID_IDropSource ? this : nullptr, *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  int asked = 0;
 };
 
 // The magnet link from the manifest the fixture tools wrote.
@@ -446,14 +476,67 @@ TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
   EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
   EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}}));
   EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  // Variables as VBScript passes them, by reference, are read through.
+  startedFromVipClient = 0;
+  VARIANT list{}, byReference{};
+  ASSERT_TRUE(script.Run(L"[{id: 'player', url: 'http://r/'}]", SCRIPTTEXT_ISEXPRESSION, &list));
+  byReference.vt = VT_BYREF | VT_VARIANT;
+  byReference.pvarVal = &list;
+  DISPPARAMS params{&byReference, nullptr, 1, 0};
+  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTNAV, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  VariantClear(&list);
+  list.vt = VT_BSTR;
+  list.bstrVal = SysAllocString(L"player");
+  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  VariantClear(&list);
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
+  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  // Names of arguments besides the method's: none is known.
+  LPOLESTR names[2] = {const_cast<LPOLESTR>(L"setVodClientTab"), const_cast<LPOLESTR>(L"name")};
+  DISPID ids[2] = {0, 0};
+  EXPECT_EQ(page.GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_SETVODCLIENTTAB);
+  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
 }
 
-TEST_F(browser_test, hostile_lists_cost_bounded_work_and_memory) {
+// Through the shipped page's own callback: each text comes back exactly, and nothing runs.
+TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
+  const std::wstring items[][3] = {  // url, path, file name
+      {L"magnet:?xt=urn:btih:AB", L"C:\\d\\Film \"cut\".torrent", L"Film \"cut\".torrent"},
+      {L"u\\\"+(canary=1)+\"", L"C:\\d\\F.torrent:x\"+(canary=2)+\".torrent", L"F.torrent:x\"+(canary=2)+\".torrent"},
+      {L"u", L"C:\\d/line\x2028para\x2029.torrent", L"line\x2028para\x2029.torrent"},
+      {L"u", L"C:\\d\\\x01\x1F\x7F\t\n\r.torrent", L"\x01\x1F\x7F\t\n\r.torrent"}};
+  DragCallbackText text;
+  std::wstring expected = L"0";
+  for (const auto& item : items) {
+    text.Add(item[0], item[1]);
+    expected += L"|" + item[0] + L"|" + item[2];
+  }
+  VARIANT argument{};
+  argument.vt = VT_BSTR;
+  argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  Run(L"var canary = 0;");
+  EXPECT_EQ(page.CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
+  VariantClear(&argument);
+  EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
+                        L".join('|')"),
+            expected);
+}
+
+TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
+  // A getter that calls again while the list is read (only the outer call counts), and
+  // script urls, which a tab click would run in the site's page: stored empty.
+  Run(L"var nested = 0, inner = [{get id() { ++nested; window.external.setVodClientNav(inner); return 'player'; },"
+      L"  url: ' JavaScript:alert(1)'}, {id: 'list', url: 'vb\\tscript:x'}, {id: 'x', url: 'http://x/'}];"
+      L"window.external.setVodClientNav(inner);");
+  EXPECT_EQ(script.Eval(L"nested"), L"1");
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L""}, {L"player", L""}, {L"x", L"http://x/"}}));
   // One element past the read bound, then ever new ids past the bound on kept ids.
   const std::wstring bound = std::to_wstring(kMaxNavItems);
   Run(L"var items = []; for (var i = 0; i <= " + bound + L"; ++i) items.push({id: i < " + bound +
       L" ? 'list' : 'late', url: 'u' + i}); window.external.setVodClientNav(items);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}}));
+  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}, {L"player", L""}, {L"x", L"http://x/"}}));
   Run(L"for (var call = 0; call < 2; ++call) {"
       L"  var items = []; for (var i = 0; i < 200; ++i) items.push({id: call + '-' + i, url: 'u'});"
       L"  window.external.setVodClientNav(items); }");
@@ -494,46 +577,92 @@ TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
   ASSERT_EQ(whole.compare(0, 259, cut), 0);
 
   const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent");
+  std::vector<std::wstring> many(20000, folder + L"\\clip.mkv");
+  many.back() = video;
+  const std::string one = DropBlock({video});
+  const DWORD past = 0x7FFFFFF0;
   enum { kFiles, kText, kNoData, kVip, kBarePage };
   const struct {
     const char* what;
-    std::vector<std::wstring> paths;
+    std::string block;
     HRESULT enter;
     std::wstring text;  // what the page receives, "[]" when nothing qualified; empty: not called
     int how = kFiles;
   } cases[] = {
-      {"video torrent", {video}, S_OK, L"[" + film + L"]"},
-      {"torrent without video", {noVideo}, E_FAIL, L"[]"},
-      {"plain .mkv", {clip}, E_FAIL, L"[]"},
-      {"folder", {subfolder}, E_FAIL, L"[]"},
-      {"video torrent second of three", {noVideo, video, clip}, S_OK, L"[" + film + L"]"},
-      {"two video torrents", {video, other}, S_OK,
+      {"video torrent", one, S_OK, L"[" + film + L"]"},
+      {"torrent without video", DropBlock({noVideo}), E_FAIL, L"[]"},
+      {"plain .mkv", DropBlock({clip}), E_FAIL, L"[]"},
+      {"folder", DropBlock({subfolder}), E_FAIL, L"[]"},
+      {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, L"[" + film + L"]"},
+      {"two video torrents", DropBlock({video, other}), S_OK,
        L"[" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
-      {"spaces and non-Latin letters", {named}, S_OK, L"[" + Item("фильм 电影.torrent", L"фильм 电影 l'été.torrent") + L"]"},
-      {"path longer than MAX_PATH", {whole}, S_OK, L"[" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
-      {"text", {video}, E_FAIL, L"", kText},
-      {"no data object", {video}, E_FAIL, L"", kNoData},
-      {"video torrent, started from the VIP client", {video}, E_FAIL, L"", kVip},
-      {"video torrent, page without the callback", {video}, S_OK, L"", kBarePage},
+      {"spaces and non-Latin letters", DropBlock({named}), S_OK,
+       L"[" + Item("фильм 电影.torrent", L"фильм 电影 l'été.torrent") + L"]"},
+      {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
+       L"[" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
+      {"ANSI list", DropBlock({video}, false), S_OK, L"[" + film + L"]"},
+      {"zero files", DropBlock({}), E_FAIL, L"[]"},
+      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, L"[" + film + L"]"},
+      // Hostile lists are refused whole, before any name is read.
+      {"names past the block", std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4), E_FAIL, L""},
+      {"no closing empty name", one.substr(0, one.size() - 2), E_FAIL, L""},
+      {"text", one, E_FAIL, L"", kText},
+      {"no data object", one, E_FAIL, L"", kNoData},
+      {"video torrent, started from the VIP client", one, E_FAIL, L"", kVip},
+      {"video torrent, page without the callback", one, S_OK, L"", kBarePage},
   };
   ScriptedPage bare;
   int calls = 0;
   for (const auto& c : cases) {
     startedFromVipClient = c.how == kVip;
     PageHost& target = c.how == kBarePage ? bare : page;
-    FileList files(c.paths, c.how == kText ? CF_UNICODETEXT : CF_HDROP);
+    FileList files(c.block, c.how == kText ? CF_UNICODETEXT : CF_HDROP);
     IDataObject* data = c.how == kNoData ? nullptr : &files;
     Run(L"bridge.text = '';");
-    DWORD effect = 0xBEEF;
+    const DWORD copied = c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE;  // never the MOVE also offered
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(target.DragEnter(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.enter) << c.what;
-    EXPECT_EQ(effect, DWORD(c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE)) << c.what;
-    effect = 0xBEEF;
+    EXPECT_EQ(effect, copied) << c.what;
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target.DragOver(MK_LBUTTON, POINTL{5, 5}, &effect), S_OK) << c.what;
+    EXPECT_EQ(effect, copied) << c.what;
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(target.Drop(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.how == kVip ? E_FAIL : S_OK) << c.what;
-    EXPECT_EQ(effect, 0xBEEFu) << c.what;
+    EXPECT_EQ(effect, copied) << c.what;
     EXPECT_EQ(files.requests, c.how == kVip || c.how == kNoData ? 0 : 2) << c.what;  // VIP: refused before reading
     EXPECT_EQ(script.Eval(L"calls"), std::to_wstring(calls += !c.text.empty())) << c.what;
     EXPECT_EQ(script.Eval(L"bridge.text"), c.text) << c.what;
   }
+}
+
+// A real drag through OLE onto a registered page host: the source hears COPY or NONE, never MOVE.
+TEST_F(browser_test, ole_drag_tells_the_source_copy_or_none) {
+  const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
+  const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
+  const HWND target = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300, 300, 100, 100,
+                                      nullptr, nullptr, nullptr, nullptr);
+  ASSERT_EQ(RegisterDragDrop(target, &page), S_OK);
+  SetCursorPos(350, 350);
+  ASSERT_TRUE(PumpUntil([&] {
+    POINT at;
+    return GetCursorPos(&at) && WindowFromPoint(at) == target;
+  }));
+  const struct {
+    std::wstring path;
+    DWORD offered, effect;
+  } cases[] = {{video, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, DROPEFFECT_COPY},
+               {noVideo, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_NONE},
+               {video, DROPEFFECT_MOVE, DROPEFFECT_NONE}};
+  for (const auto& c : cases) {
+    FileList files(DropBlock({c.path}));
+    DropSource source;
+    DWORD effect = 0xBEEF;
+    EXPECT_TRUE(SUCCEEDED(DoDragDrop(&files, &source, c.offered, &effect))) << c.offered;
+    EXPECT_EQ(effect, c.effect) << c.offered;
+    EXPECT_EQ(script.Eval(L"calls"), L"1") << c.offered;  // only the accepted drop reaches the page
+  }
+  RevokeDragDrop(target);
+  DestroyWindow(target);
 }
 
 // One OLE apartment and one socket library for the run; the shared page destroyed at its end.

@@ -1,6 +1,11 @@
+#include "browser/drop_list.h"
 #include "browser/page_text.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 TEST(browser_core_test, version_text_by_count) {
   const struct { int count; const wchar_t* text; } cases[] = {
@@ -12,4 +17,65 @@ TEST(browser_core_test, nav_item_count_is_bounded) {
   const struct { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
       {long(kMaxNavItems) + 1, kMaxNavItems}, {-1, kMaxNavItems}};  // negative: taken as unsigned, then bounded
   for (const auto& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
+}
+
+namespace {
+
+// A CF_HDROP block: the header (names' offset, wide flag), then `names` as they stand.
+std::vector<unsigned char> Block(unsigned long offset, bool wide, const std::string& names, std::size_t size = 0) {
+  std::vector<unsigned char> block(kDropHeaderSize);
+  for (int i = 0; i < 4; ++i) block[i] = static_cast<unsigned char>(offset >> (8 * i));
+  block[16] = wide;
+  block.insert(block.end(), names.begin(), names.end());
+  if (size) block.resize(size);
+  return block;
+}
+
+std::string Wide(const std::string& ascii) {
+  std::string wide;
+  for (const char c : ascii) wide += {c, '\0'};
+  return wide;
+}
+
+}  // namespace
+
+TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
+  using namespace std::string_literals;
+  const std::string longName(kMaxDropPathLength + 1, 'n');
+  std::string many;
+  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many += Wide("C:\\" + std::to_string(i) + ".torrent\0"s);
+  const struct {
+    const char* what;
+    std::vector<unsigned char> block;
+    std::vector<std::size_t> offsets;  // of the names read; refused when empty but for zero files
+    bool read, wide;
+  } cases[] = {
+      {"smaller than the header", Block(20, true, ""s, 19), {}, false, false},
+      {"names inside the header", Block(16, true, Wide("a\0\0"s)), {}, false, false},
+      {"offset at the end", Block(20, true, ""s), {}, false, false},
+      {"offset past the end", Block(0xFFFFFFF0, true, Wide("a\0\0"s)), {}, false, false},
+      {"wide, zero files", Block(20, true, Wide("\0"s)), {}, true, true},
+      {"wide, two names", Block(20, true, Wide("ab\0c\0\0"s)), {20, 26}, true, true},
+      {"wide at an odd offset", Block(21, true, "x" + Wide("a\0\0"s)), {21}, true, true},
+      {"wide, no closing name", Block(20, true, Wide("ab\0c\0"s)), {}, false, false},
+      {"wide, no closing name, odd end", Block(20, true, Wide("ab\0"s) + "\0"s), {}, false, false},
+      {"ANSI, two names", Block(20, false, "ab\0c\0\0"s), {20, 23}, true, false},
+      {"ANSI, no closing name", Block(20, false, "ab\0c\0"s), {}, false, false},
+      {"a name too long to open", Block(20, false, longName + "\0a\0\0"s), {20 + longName.size() + 1}, true, false},
+  };
+  for (const auto& c : cases) {
+    const std::vector<unsigned char> exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
+    DropList list;
+    EXPECT_EQ(ReadDropList(exact.data(), exact.size(), list), c.read) << c.what;
+    std::vector<std::size_t> offsets;
+    for (const DropName& name : list.names) offsets.push_back(name.offset);
+    EXPECT_EQ(offsets, c.offsets) << c.what;
+    EXPECT_EQ(list.wide, c.wide) << c.what;
+  }
+  // More names than are read: the first ones, each whole.
+  const auto block = Block(20, true, many + "\0\0"s);
+  DropList list;
+  ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
+  ASSERT_EQ(list.names.size(), kMaxDropNames);
+  EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
 }
