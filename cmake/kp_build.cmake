@@ -5,7 +5,8 @@ add_compile_options(-Wall -Wextra -Werror -finput-charset=UTF-8)
 
 if(WIN32)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-  add_compile_options(-fexec-charset=UTF-8)
+  # Debug information in every build: a release keeps it in a separate file (app/).
+  add_compile_options(-fexec-charset=UTF-8 -g)
   # Every .exe runs on a bare Windows: no MinGW runtime DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
   # Two builds of one commit give the same bytes wherever they are built: no link time

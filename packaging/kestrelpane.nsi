@@ -1,7 +1,7 @@
 ; Per-user setup for Kestrelpane: installs without elevation into the user's own program
 ; folder, adds one Start-menu shortcut and the Uninstall entry, and nothing else.
-; scripts/package defines KP_VERSION, KP_EXE, KP_MUTEX, KP_OUTFILE and, when the artwork
-; exists, KP_ICON.
+; scripts/package defines KP_VERSION, KP_EXE, KP_README_FILE, KP_MUTEX, KP_OUTFILE and
+; KP_ART (the folder of the icon and of the welcome and finish pages' picture).
 
 Unicode true
 ; The program is 64-bit, and a 64-bit setup also runs where only 64-bit Wine is installed.
@@ -13,12 +13,16 @@ ManifestDPIAware true
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include MUI2.nsh
+!include StrFunc.nsh
+${UnStrStr}
 
 !define KP_NAME "Kestrelpane"
 !define KP_PUBLISHER "The Kestrelpane developers"
-!define KP_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrelpane"
+!define KP_UNINSTALL_LIST "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+!define KP_UNINSTALL_KEY "${KP_UNINSTALL_LIST}\Kestrelpane"
 !define KP_SHORTCUT "$SMPROGRAMS\Kestrelpane.lnk"
 !define KP_PROGRAM "kestrelpane.exe"
+!define KP_README "README.txt"
 !define SYNCHRONIZE 0x00100000
 
 Name "${KP_NAME}"
@@ -36,12 +40,13 @@ VIAddVersionKey "FileDescription" "${KP_NAME} setup"
 VIAddVersionKey "CompanyName" "${KP_PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${KP_PUBLISHER}"
 
-!ifdef KP_ICON
-  !define MUI_ICON "${KP_ICON}"
-  !define MUI_UNICON "${KP_ICON}"
-!endif
+!define MUI_ICON "${KP_ART}/app.ico"
+!define MUI_UNICON "${KP_ART}/app.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${KP_ART}/setup_side.bmp"
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${KP_NAME} ${KP_VERSION} for you alone: it needs no administrator rights and no restart.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${KP_PROGRAM}"
 
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -98,9 +103,35 @@ Function .onInit
   Call WaitUntilClosed
 FunctionEnd
 
+; An install in another folder goes first, through its own uninstaller run in place:
+; otherwise its files stay, and its uninstaller would later take this install's entry
+; and shortcut with it.
+Function RemoveInstallElsewhere
+  ReadRegStr $0 HKCU "${KP_UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == ""
+  ${OrIf} $0 == $INSTDIR
+  ${OrIfNot} ${FileExists} "$0\Uninstall.exe"
+    Return
+  ${EndIf}
+  DetailPrint "Removing ${KP_NAME} from $0"
+  ClearErrors
+  ExecWait '"$0\Uninstall.exe" /S _?=$0' $1
+  ${If} ${Errors}
+  ${OrIf} $1 <> 0
+    SetErrorLevel 2
+    IfSilent +2
+      MessageBox MB_ICONSTOP "${KP_NAME} is also installed in $0 and could not be removed from there. Close ${KP_NAME}, remove it from the list of programs in the Windows settings, and run the setup again."
+    Quit
+  ${EndIf}
+  ; Run in place, it could not delete itself; it has ended now.
+  Delete "$0\Uninstall.exe"
+  RMDir "$0"
+FunctionEnd
+
 Section
   ; Checked again: the program may have been started while the pages were shown.
   Call WaitUntilClosed
+  Call RemoveInstallElsewhere
   SetOutPath "$INSTDIR"
   ; A file that cannot be replaced stops the setup instead of being skipped.
   SetOverwrite try
@@ -112,6 +143,7 @@ Section
       MessageBox MB_ICONSTOP "Could not replace $INSTDIR\${KP_PROGRAM}. Close ${KP_NAME} and run the setup again."
     Quit
   ${EndIf}
+  File "/oname=${KP_README}" "${KP_README_FILE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortCut "${KP_SHORTCUT}" "$INSTDIR\${KP_PROGRAM}"
 
@@ -121,8 +153,10 @@ Section
   WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "Publisher" "${KP_PUBLISHER}"
   WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${KP_PROGRAM}"
   WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; _?= runs the uninstaller in place. Started without it, it would first copy itself to
+  ; the temporary folder and ask Windows to delete the copy at the next restart.
+  WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe" _?=$INSTDIR'
+  WriteRegStr HKCU "${KP_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKCU "${KP_UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKCU "${KP_UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${KP_UNINSTALL_KEY}" "NoRepair" 1
@@ -144,18 +178,32 @@ Section Uninstall
       MessageBox MB_ICONSTOP "Could not delete $INSTDIR\${KP_PROGRAM}. Close ${KP_NAME} and try again."
     Quit
   ${EndIf}
-  Delete "${KP_SHORTCUT}"
-  DeleteRegKey HKCU "${KP_UNINSTALL_KEY}"
-  ; The uninstaller runs from a copy in the temporary folder; the copy that was started
-  ; may take a moment to end and release its file.
-  ${For} $1 1 50
-    ClearErrors
-    Delete "$INSTDIR\Uninstall.exe"
-    ${IfNot} ${Errors}
-      ${Break}
-    ${EndIf}
-    Sleep 100
-  ${Next}
-  ; Only an empty folder is removed: files the user put there stay.
-  RMDir "$INSTDIR"
+  Delete "$INSTDIR\${KP_README}"
+  ; The entry and the shortcut belong to the folder the entry names: an uninstaller left
+  ; in another folder must not take a newer install's with it.
+  ReadRegStr $0 HKCU "${KP_UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    Delete "${KP_SHORTCUT}"
+    DeleteRegKey HKCU "${KP_UNINSTALL_KEY}"
+    ; The setup may have made the list's key itself (Windows makes it only when needed).
+    DeleteRegKey /ifempty HKCU "${KP_UNINSTALL_LIST}"
+  ${EndIf}
+  Call un.RemoveUninstaller
 SectionEnd
+
+; A program cannot delete the file it runs from, and a standard user cannot have Windows
+; delete it at the next restart. A hidden command prompt does it once this process has
+; ended, trying each second for half a minute, then removes the folder if it is empty:
+; files the user put there stay. The uninstaller may run from a copy in the temporary
+; folder (started without _?=); that copy and its folder go the same way.
+Function un.RemoveUninstaller
+  StrCpy $1 "$INSTDIR\Uninstall.exe"
+  ; The command prompt would read a % in a path as the start of a variable.
+  ${UnStrStr} $2 "$1$EXEPATH" "%"
+  ${If} $2 != ""
+    Return
+  ${EndIf}
+  ; Not from inside the folder it is to remove.
+  SetOutPath "$TEMP"
+  ExecShell "" "$SYSDIR\cmd.exe" '/d /q /c for /l %i in (1,1,30) do (del "$1" "$EXEPATH" 2>nul & if not exist "$1" if not exist "$EXEPATH" (rmdir "$EXEDIR" 2>nul & rmdir "$INSTDIR" 2>nul & exit) & ping -n 2 127.0.0.1 >nul)' SW_HIDE
+FunctionEnd

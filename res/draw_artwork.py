@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Kestrelpane's window artwork into res/art/.
+"""Draws Kestrelpane's window and setup artwork into res/art/.
 
 Run from anywhere:  /usr/bin/python3 res/draw_artwork.py
 Only needed to redraw; the build uses the committed files. Needs Pillow and a
@@ -14,6 +14,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 from PIL import Image, ImageDraw, ImageFont
 
@@ -75,9 +76,25 @@ def ico_entry(size, px):
     return info + bytes(xor) + bytes(andm)
 
 
+def png_entry(size, px):
+    """The 256-pixel image as Windows Vista and later store it in an icon: a PNG,
+    written by hand with fixed settings so that the bytes never change."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = bytearray()
+    for row in px:
+        raw.append(0)  # no filter
+        for p in row:
+            raw += bytes(p)
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def write_ico(path, images):
     """images: list of (size, px), written in the given order."""
-    blobs = [ico_entry(s, px) for s, px in images]
+    blobs = [(png_entry if s >= 256 else ico_entry)(s, px) for s, px in images]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for (s, _), blob in zip(images, blobs):
@@ -430,6 +447,33 @@ def draw_icon(size):
     return px
 
 
+# ------------------------------------------------------------------- setup
+
+SETUP_W, SETUP_H = 164, 314  # the setup's welcome and finish pages
+SETUP_TOP = (46, 69, 99)
+
+
+def draw_setup_side():
+    """The band down the left of the setup's welcome and finish pages: the window's
+    colours, the icon and the name."""
+    px = [[mix(SETUP_TOP, FRAME, y / float(SETUP_H - 1))] * SETUP_W
+          for y in range(SETUP_H)]
+    size = 96
+    ox, oy = (SETUP_W - size) // 2, 64
+    for y, row in enumerate(draw_icon(size)):
+        for x, (r, g, b, a) in enumerate(row):
+            px[oy + y][ox + x] = mix(px[oy + y][ox + x], (r, g, b), a / 255.0)
+    font = ImageFont.truetype(FONT_PATH, 19)
+    img = Image.new("L", (SETUP_W, 30), 0)
+    d = ImageDraw.Draw(img)
+    l, t, r, b = d.textbbox((0, 0), "Kestrelpane", font=font)
+    d.text(((SETUP_W - (r - l)) // 2 - l, 4 - t), "Kestrelpane", fill=255, font=font)
+    data = img.tobytes()
+    mask = [[data[y * SETUP_W + x] / 255.0 for x in range(SETUP_W)] for y in range(30)]
+    paint(px, mask, TEXT_CURRENT, 0, oy + size + 18)
+    return px
+
+
 # ---------------------------------------------------------------------- main
 
 def main():
@@ -444,7 +488,9 @@ def main():
     write_bmp24(os.path.join(OUT, "tab_list.bmp"), TAB_W * 3, TAB_H,
                 draw_tab(caption, "列表"))
     write_ico(os.path.join(OUT, "app.ico"),
-              [(s, draw_icon(s)) for s in (48, 40, 32, 24, 16)])
+              [(s, draw_icon(s)) for s in (256, 48, 40, 32, 24, 16)])
+    write_bmp24(os.path.join(OUT, "setup_side.bmp"), SETUP_W, SETUP_H,
+                draw_setup_side())
     return 0
 
 
