@@ -9,11 +9,11 @@
 //   focus: "inactive", "none", "page" (the host's window tree) or the focused window's class
 //   appbar [forget]: whether the shell holds the window's app-bar registration; or drop it,
 //   as a taskbar that starts again has; taskbarcreated: the shell's broadcast, sent
-//   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide | activate: shows, hides or
-//   brings forward a plain white window of our own: topmost and small, it shows a system
-//   cursor to compare the program's with on the X side (Wine's cursor handles mean nothing
-//   in another process); not topmost, it is the other program that takes the foreground or
-//   that a pinned window stays above.
+//   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
+// show puts up a plain white window of our own, which takes the foreground: topmost and
+// small, it shows a system cursor to compare the program's with on the X side (Wine's cursor
+// handles mean nothing in another process); not topmost, it is the other program that a
+// pinned window stays above.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -93,8 +93,6 @@ HCURSOR referenceCursor = nullptr;
 int referenceTopmost = 0;
 HANDLE referenceThread = nullptr;
 DWORD referenceThreadId = 0;
-HWND referenceWindow = nullptr;
-HANDLE referenceMade = nullptr;
 
 LRESULT CALLBACK ReferenceProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETCURSOR) {
@@ -115,8 +113,6 @@ DWORD WINAPI ReferenceWindow(LPVOID param) {
   HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | (referenceTopmost ? WS_EX_TOPMOST : 0), wc.lpszClassName, L"",
                            WS_POPUP | WS_VISIBLE, at.left, at.top, at.right, at.bottom, nullptr, nullptr, wc.hInstance,
                            nullptr);
-  referenceWindow = w;
-  SetEvent(referenceMade);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   DestroyWindow(w);
@@ -140,21 +136,14 @@ std::string Answer(const std::string& line) {
       return "error";
     }
     referenceCursor = LoadCursorW(nullptr, CursorId(name));
-    referenceMade = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     referenceThread = CreateThread(nullptr, 0, ReferenceWindow, &at, 0, &referenceThreadId);
-    const bool made = referenceThread && WaitForSingleObject(referenceMade, kWaitMs) == WAIT_OBJECT_0;
-    CloseHandle(referenceMade);
-    return made && referenceWindow ? "ok" : "error";
-  }
-  if (line == "activate" && referenceThread) {
-    return referenceWindow && SetForegroundWindow(referenceWindow) ? "ok" : "error";
+    return referenceThread ? "ok" : "error";
   }
   if (line == "hide" && referenceThread) {
     while (!PostThreadMessageW(referenceThreadId, WM_QUIT, 0, 0)) Sleep(10);
     WaitForSingleObject(referenceThread, INFINITE);
     CloseHandle(referenceThread);
     referenceThread = nullptr;
-    referenceWindow = nullptr;
     return "ok";
   }
   if (line == "taskbarcreated") {
@@ -201,11 +190,8 @@ std::string Answer(const std::string& line) {
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) return "error";
     if (info.hwndActive != w) return "inactive";
     if (!info.hwndFocus) return "none";
-    for (HWND a = info.hwndFocus; a && a != w; a = GetParent(a)) {
-      wchar_t cls[64] = {};
-      GetClassNameW(a, cls, 64);
-      if (lstrcmpW(cls, L"AtlAxWin71") == 0 && GetParent(a) == w) return "page";
-    }
+    HWND page = FindWindowExW(w, nullptr, L"AtlAxWin71", nullptr);
+    if (page && (info.hwndFocus == page || IsChild(page, info.hwndFocus))) return "page";
     char cls[64] = {};
     GetClassNameA(info.hwndFocus, cls, 64);
     return cls;
