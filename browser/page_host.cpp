@@ -407,8 +407,17 @@ STDMETHODIMP PageHost::EnableModeless(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP PageHost::OnDocWindowActivate(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP PageHost::OnFrameWindowActivate(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP PageHost::ResizeBorder(long, long, long, long, IUnknown*, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP PageHost::TranslateAccelerator(DWORD_PTR, DWORD, DWORD_PTR, DWORD_PTR, BSTR, DWORD, HRESULT*) {
-  return E_NOTIMPL;
+// Ctrl+N would open the system's browser, without window.external and without the page's
+// session, and Ctrl+O a dialog that loads any local file into the page: both are swallowed,
+// Shift or not. With Alt held they stay keys: Ctrl+Alt is AltGr, which types characters.
+// Every other key is left to the control, as the host preset it.
+STDMETHODIMP PageHost::TranslateAccelerator(DWORD_PTR, DWORD message, DWORD_PTR wParam, DWORD_PTR, BSTR, DWORD,
+                                            HRESULT* retVal) {
+  const bool leavesPage = message == WM_KEYDOWN && (wParam == 'N' || wParam == 'O') &&
+                          GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+  if (!leavesPage) return E_NOTIMPL;
+  if (retVal) *retVal = S_OK;  // consumed
+  return S_OK;
 }
 STDMETHODIMP PageHost::GetOptionKeyPath(BSTR*, DWORD) { return E_NOTIMPL; }
 

@@ -167,12 +167,11 @@ class AxHost final : public IOleClientSite,
     return S_OK;
   }
 
-  // IOleInPlaceUIWindow, IOleInPlaceFrame: no menus, no tool space, no accelerators.
+  // IOleInPlaceUIWindow, IOleInPlaceFrame: no menus, no tool space, no accelerators. Asking
+  // for no space at all (no widths, or zeros: the object removes its tools) always succeeds.
   STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override {
-    return widths ? INPLACE_E_NOTOOLSPACE : S_OK;
-  }
+  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS widths) override { return BorderSpace(widths); }
+  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override { return BorderSpace(widths); }
   STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override {
     activeObject = active;
     return S_OK;
@@ -399,6 +398,11 @@ class AxHost final : public IOleClientSite,
    private:
     AxHost& outer;
   };
+
+  static HRESULT BorderSpace(LPCBORDERWIDTHS widths) {
+    const bool none = !widths || (widths->left == 0 && widths->top == 0 && widths->right == 0 && widths->bottom == 0);
+    return none ? S_OK : INPLACE_E_NOTOOLSPACE;
+  }
 
   static HRESULT Bool(VARIANT* result, bool value) {
     VariantInit(result);

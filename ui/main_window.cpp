@@ -23,6 +23,12 @@ constexpr wchar_t kTipUnpin[] = L"取消置顶";
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
+// Broadcast by the shell when its taskbar starts again, after it ended or crashed.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
 }  // namespace
 
 // The host classes are registered here too, as the page needs them and a second
@@ -45,7 +51,15 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       fw::OnCommand<MainWindow>(ID_PIN, ID_PIN, BN_CLICKED, &MainWindow::OnTogglePin),
       fw::OnCommand<MainWindow>(ID_TAB_PLAYER, ID_TAB_LIST, BN_CLICKED, &MainWindow::OnTabCommand),
       fw::OnCommand<MainWindow>(IDCANCEL, IDCANCEL, fw::kAnyCode, &MainWindow::OnCancel),
+      fw::OnMessage<MainWindow>(WM_ACTIVATE, &MainWindow::OnActivate),
+      fw::OnMessage<MainWindow>(WM_SETFOCUS, &MainWindow::OnSetFocus),
   };
+  // The registration went with the old taskbar.
+  if (message == TaskbarCreatedMessage() && message) {
+    RegisterAppBar();
+    result = 0;
+    return true;
+  }
   if (fw::DispatchMap(this, map, message, wParam, lParam, result)) return true;
   if (ProcessSkinMessage(message, wParam, lParam, result)) return true;
   return fw::ReflectNotifications(message, wParam, lParam, result);
@@ -88,16 +102,22 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CreateCaptionButtons();
   CreateBrowserHost(window);
 
-  // So the shell tells us when a full-screen window opens or closes. The record's size is
-  // the platform's, not a fixed 36 bytes: a 64-bit shell reads a larger one.
+  RegisterAppBar();
+  CreateCaptionFont();
+  // Focus into the page ourselves, and 0 so that the dialog manager does not move it: with
+  // no tab stop in the window it would pick the first caption button.
+  RestoreFocus();
+  return 0;
+}
+
+void MainWindow::RegisterAppBar() {
+  // The record's size is the platform's, not a fixed 36 bytes: a 64-bit shell reads a
+  // larger one.
   APPBARDATA appBar = {};
   appBar.cbSize = sizeof(appBar);
-  appBar.hWnd = window;
+  appBar.hWnd = Handle();
   appBar.uCallbackMessage = APPBAR_CALLBACK_MESSAGE;
   SHAppBarMessage(ABM_NEW, &appBar);
-
-  CreateCaptionFont();
-  return 1;
 }
 
 void MainWindow::CreateCaptionButtons() {
@@ -231,7 +251,36 @@ LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT MainWindow::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
   info->ptMinTrackSize = {580, 500};
+  // Left alone, the system maximises a captionless popup over the whole monitor, taskbar
+  // included, before the skin takes the maximise over.
+  SetMaximizedInfo(*info);
   return 0;
+}
+
+// The dialog manager would give the focus to a control with a tab stop, and the window has
+// none: typing would go nowhere until the page was clicked.
+LRESULT MainWindow::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    focusBeforeDeactivation = focus && IsChild(Handle(), focus) ? focus : nullptr;
+  } else if (!HIWORD(wParam)) {  // minimised, the window keeps no focus
+    RestoreFocus();
+  }
+  return 0;
+}
+
+// The system focuses the window itself, for example when it comes back from the taskbar.
+LRESULT MainWindow::OnSetFocus(UINT, WPARAM, LPARAM, BOOL&) {
+  RestoreFocus();
+  return 0;
+}
+
+void MainWindow::RestoreFocus() {
+  HWND target = focusBeforeDeactivation;
+  if (!target || !IsChild(Handle(), target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
+    target = host.Handle();  // its focus in-place activates the control, which takes it on
+  }
+  if (target) SetFocus(target);
 }
 
 LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -63,8 +63,14 @@ class MainWindow : public fw::Dialog,
   LRESULT OnTogglePin(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnTabCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void CentreInWorkArea();
+  // So the shell tells us when a full-screen window opens or closes.
+  void RegisterAppBar();
+  // Keyboard focus back where the user left it in the window, else into the page.
+  void RestoreFocus();
   void PlaceTopmost(bool topmost);
   void CreateCaptionButtons();
   void CreateCaptionFont();
@@ -78,4 +84,5 @@ class MainWindow : public fw::Dialog,
   HICON captionIcon = nullptr;
   HFONT captionFont = nullptr;
   std::wstring requestedUrl;
+  HWND focusBeforeDeactivation = nullptr;
 };

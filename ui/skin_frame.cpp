@@ -24,6 +24,16 @@ LPCWSTR CursorId(skin::GripCursor cursor) {
   return nullptr;
 }
 
+// The monitor that holds the window, so that maximising never jumps to another screen.
+MONITORINFO MonitorOf(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);  // the primary display's, at 0, 0
+  }
+  return info;
+}
+
 }  // namespace
 
 SkinFrame::SkinFrame() = default;
@@ -52,15 +62,14 @@ void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
     int width, height, fromRight;
     RECT before;
   };
-  RECT windowRect;
-  GetWindowRect(window, &windowRect);
+  // Distances are taken from the width of the last layout, not the window's: the system may
+  // have sized the window already (its own maximise) and left the buttons where they were.
   std::vector<Placement> placements;
   for (const auto& button : buttons) {
     RECT r;
     GetWindowRect(button->Handle(), &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-    placements.push_back({button.get(), r.right - r.left, r.bottom - r.top,
-                          static_cast<int>(windowRect.right - windowRect.left) - r.left, r});
+    placements.push_back({button.get(), r.right - r.left, r.bottom - r.top, captionWidth - r.left, r});
   }
 
   SetWindowPos(window, nullptr, x, y, cx, cy, flags | SWP_NOZORDER);
@@ -105,15 +114,14 @@ void SkinFrame::DestroyButtons() {
 
 skin::Rect SkinFrame::CaptionRect() const { return skin::CaptionRect(captionWidth, captionHeight, borderX, borderY); }
 
-RECT SkinFrame::WorkArea() const {
-  // The monitor that holds the window, so that maximising never jumps to another screen.
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(MonitorFromWindow(FrameWindow(), MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
-  RECT area = {};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  return area;
+void SkinFrame::SetMaximizedInfo(MINMAXINFO& info) const {
+  const MONITORINFO monitor = MonitorOf(FrameWindow());
+  const RECT& work = monitor.rcWork;
+  info.ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+  info.ptMaxSize = {work.right - work.left, work.bottom - work.top};
 }
+
+RECT SkinFrame::WorkArea() const { return MonitorOf(FrameWindow()).rcWork; }
 
 void SkinFrame::ToggleMaximize() {
   HWND window = FrameWindow();
@@ -143,6 +151,7 @@ bool SkinFrame::ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, L
       fw::OnMessage<SkinFrame>(WM_LBUTTONDOWN, &SkinFrame::OnMouse),
       fw::OnMessage<SkinFrame>(WM_LBUTTONUP, &SkinFrame::OnMouse),
       fw::OnMessage<SkinFrame>(WM_SYSCOMMAND, &SkinFrame::OnSysCommand),
+      fw::OnMessage<SkinFrame>(WM_WINDOWPOSCHANGED, &SkinFrame::OnWindowPosChanged),
       fw::OnCommand<SkinFrame>(0, 0xFFFF, BN_CLICKED, &SkinFrame::OnButtonCommand),
   };
   return fw::DispatchMap(this, map, message, wParam, lParam, result);
@@ -208,14 +217,38 @@ LRESULT SkinFrame::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   // Brings a minimised window back; when already maximised that is all the entry does.
   ShowWindow(window, SW_RESTORE);
   if (maximized) return 0;
-  GetWindowRect(window, &restoreRect);
-  const RECT area = WorkArea();
-  SetPosAndLayout(area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_SHOWWINDOW);
-  maximized = true;
-  RECT now;
-  GetWindowRect(window, &now);
-  UpdateMaxButton(true, now);
+  RECT before;
+  GetWindowRect(window, &before);
+  MaximizeToWorkArea(before, SWP_SHOWWINDOW);
   RedrawNow(window);
+  return 0;
+}
+
+void SkinFrame::MaximizeToWorkArea(const RECT& restoreTo, UINT flags) {
+  restoreRect = restoreTo;
+  maximized = true;
+  const RECT area = WorkArea();
+  SetPosAndLayout(area.left, area.top, area.right - area.left, area.bottom - area.top, flags);
+  RECT now;
+  GetWindowRect(FrameWindow(), &now);
+  UpdateMaxButton(true, now);
+}
+
+// A maximise that did not come through the skin (a maximised start, ShowWindow from another
+// program, the system's own shortcuts) leaves the system's maximised state: the skin would
+// think itself restored, and nothing would re-anchor the buttons. The skin's own maximised
+// state takes its place, at the same rectangle.
+LRESULT SkinFrame::OnWindowPosChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
+  handled = FALSE;  // the default still turns it into WM_MOVE and WM_SIZE
+  HWND window = FrameWindow();
+  if (IsZoomed(window)) {
+    if (!maximizable) return 0;
+    SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~WS_MAXIMIZE);
+    // Maximised already (then minimised), the skin keeps the rectangle it restores to.
+    MaximizeToWorkArea(maximized ? restoreRect : normalRect, SWP_NOACTIVATE);
+  } else if (!maximized && !IsIconic(window)) {
+    GetWindowRect(window, &normalRect);
+  }
   return 0;
 }
 

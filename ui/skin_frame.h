@@ -36,6 +36,9 @@ class SkinFrame {
 
   // Maximise when restored, restore when maximised; then UpdateMaxButton.
   void ToggleMaximize();
+  // Where the system itself would put the window maximised: the work area of its monitor,
+  // relative to the monitor as WM_GETMINMAXINFO wants it.
+  void SetMaximizedInfo(MINMAXINFO& info) const;
 
   // The skin's message map; true when handled.
   bool ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -69,9 +72,15 @@ class SkinFrame {
   LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnButtonCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void PaintInto(HDC target);
   RECT WorkArea() const;
+  void MaximizeToWorkArea(const RECT& restoreTo, UINT flags);
+
+  // The last rectangle the window had while neither maximised nor minimised: what a
+  // maximise that did not come through the skin restores to.
+  RECT normalRect = {};
 
   // Drag state of the current press.
   unsigned dragEdges = 0;

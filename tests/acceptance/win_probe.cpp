@@ -3,14 +3,20 @@
 // would send. Reads one command a line on stdin and answers one line on stdout, so the
 // suite pays for one Wine start only.
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
-//   trace <hex>: posts that system command and lists each distinct "iconic left top right
-//   bottom" the window passes through, separated by ';', until it has held still a while
+//   trace <hex> | trace show <n>: posts that system command, or shows the window with that
+//   command as another program does, and lists each distinct "iconic left top right bottom"
+//   the window passes through, separated by ';', until it has held still a while
+//   focus: "inactive", "none", "page" (the host's window tree) or the focused window's class
+//   appbar [forget]: whether the shell holds the window's app-bar registration; or drop it,
+//   as a taskbar that starts again has; taskbarcreated: the shell's broadcast, sent
 //   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
-// show puts up a plain white window of our own: topmost and small, it shows a system cursor
-// to compare the program's with on the X side (Wine's cursor handles mean nothing in
-// another process); not topmost, it is the other program that a pinned window stays above.
+// show puts up a plain white window of our own, which takes the foreground: topmost and
+// small, it shows a system cursor to compare the program's with on the X side (Wine's cursor
+// handles mean nothing in another process); not topmost, it is the other program that a
+// pinned window stays above.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <iostream>
@@ -19,6 +25,7 @@
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr UINT kWaitMs = 5000;
 
 struct Found {
   HWND first = nullptr;
@@ -139,6 +146,14 @@ std::string Answer(const std::string& line) {
     referenceThread = nullptr;
     return "ok";
   }
+  if (line == "taskbarcreated") {
+    // Sent, not posted: when it returns every window has handled it.
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                               kWaitMs, &ignored)
+               ? "ok"
+               : "error";
+  }
   if (!main.first) return "none";
   HWND w = main.first;
   if (line == "rect") {
@@ -169,6 +184,28 @@ std::string Answer(const std::string& line) {
     DeleteObject(region);
     return answer;
   }
+  if (line == "focus") {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) return "error";
+    if (info.hwndActive != w) return "inactive";
+    if (!info.hwndFocus) return "none";
+    HWND page = FindWindowExW(w, nullptr, L"AtlAxWin71", nullptr);
+    if (page && (info.hwndFocus == page || IsChild(page, info.hwndFocus))) return "page";
+    char cls[64] = {};
+    GetClassNameA(info.hwndFocus, cls, 64);
+    return cls;
+  }
+  if (line == "appbar" || line == "appbar forget") {
+    APPBARDATA bar = {};
+    bar.cbSize = sizeof(bar);
+    bar.hWnd = w;
+    if (line != "appbar") return SHAppBarMessage(ABM_REMOVE, &bar) ? "ok" : "error";
+    // The shell refuses a second registration of a window; one that it takes is ours to drop.
+    if (!SHAppBarMessage(ABM_NEW, &bar)) return "1";
+    SHAppBarMessage(ABM_REMOVE, &bar);
+    return "0";
+  }
   if (line == "iconic") return IsIconic(w) ? "1" : "0";
   if (line == "topmost") return (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "1" : "0";
   if (line == "tip") return ShownTip(w);
@@ -187,8 +224,11 @@ std::string Answer(const std::string& line) {
              std::to_string(r.right) + " " + std::to_string(r.bottom);
     };
     std::string seen = state(), last = seen;
-    const WPARAM command = std::stoul(line.substr(6), nullptr, 16);
-    if (!PostMessageW(w, WM_SYSCOMMAND, command, 0)) return "error";
+    // Asynchronous, so that the window is watched while it moves.
+    const bool show = line.rfind("trace show ", 0) == 0;
+    const bool sent = show ? ShowWindowAsync(w, std::stoi(line.substr(11)))
+                           : PostMessageW(w, WM_SYSCOMMAND, std::stoul(line.substr(6), nullptr, 16), 0);
+    if (!sent) return "error";
     const DWORD start = GetTickCount();
     DWORD changed = start;
     bool moved = false;

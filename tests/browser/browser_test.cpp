@@ -361,7 +361,6 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
   fw::ComPtr<IDropTarget> dropTarget;
   fw::ComPtr<IDispatch> external;
-  MSG key{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
   LPWSTR translated = nullptr;
   IDataObject* filtered = nullptr;
   EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
@@ -371,7 +370,35 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   POINT point{10, 10};
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), S_FALSE);
+  // Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
+  const struct {
+    UINT message, key;
+    BYTE control, shift, alt;
+    HRESULT want;
+  } keys[] = {{WM_KEYDOWN, 'N', 0x80, 0, 0, S_OK},      {WM_KEYDOWN, 'O', 0x80, 0, 0, S_OK},
+              {WM_KEYDOWN, 'N', 0x80, 0x80, 0, S_OK},   {WM_KEYDOWN, 'O', 0x80, 0x80, 0, S_OK},
+              {WM_KEYDOWN, 'O', 0x80, 0, 0x80, S_FALSE}, {WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
+              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
+              {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE},   {WM_KEYDOWN, 'V', 0x80, 0, 0, S_FALSE},
+              {WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
+  for (const auto& k : keys) {
+    BYTE held[256] = {};
+    held[VK_CONTROL] = k.control, held[VK_SHIFT] = k.shift, held[VK_MENU] = k.alt;
+    SetKeyboardState(held);
+    MSG key{nullptr, k.message, k.key, 0, 0, {}};
+    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), k.want) << k.message << " " << k.key;
+  }
+  BYTE released[256] = {};
+  SetKeyboardState(released);
+  // No tool space to give, but none asked for (no widths, or zeros) is granted.
+  fw::ComPtr<IOleInPlaceFrame> frame;
+  ASSERT_EQ(site.As(IID_IOleInPlaceFrame, frame), S_OK);
+  const BORDERWIDTHS zeros{0, 0, 0, 0}, bar{0, 24, 0, 0};
+  for (const BORDERWIDTHS* widths : {static_cast<const BORDERWIDTHS*>(nullptr), &zeros, &bar}) {
+    const HRESULT want = widths == &bar ? INPLACE_E_NOTOOLSPACE : S_OK;
+    EXPECT_EQ(frame->RequestBorderSpace(widths), want);
+    EXPECT_EQ(frame->SetBorderSpace(widths), want);
+  }
   EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
   EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
   startedFromVipClient = 1;

@@ -220,6 +220,13 @@ TEST_F(main_window, tips_name_the_buttons_and_a_press_released_outside_clicks_no
     const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(r.left + 400, r.top + 12));
     EXPECT_EQ(hit == HTCAPTION, !step.maximized) << hit;
   }
+  // The system's own maximise also keeps to the work area (the display here starts at 0, 0).
+  MINMAXINFO info = {};
+  SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  RECT area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_EQ((std::vector<LONG>{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x, info.ptMaxSize.y}),
+            (std::vector<LONG>{area.left, area.top, area.right - area.left, area.bottom - area.top}));
 }
 
 TEST_F(main_window, escape_through_the_message_loop_leaves_the_window_open) {
