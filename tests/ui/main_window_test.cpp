@@ -1,6 +1,6 @@
 // The main window as created under Wine: placement, styles, region, caption buttons and
-// tips, pin-on-top, the full-screen yield, painted pixels read back, and the dispatch of
-// start-up and relayed command lines through the system's own splitter.
+// tips, pin-on-top, the full-screen yield, and the dispatch of start-up and relayed command
+// lines through the system's own splitter. Its pixels are read back by the acceptance suite.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -19,47 +19,6 @@
 fw::AppModule fw::appModule;
 
 namespace {
-
-constexpr COLORREF kFrame = RGB(33, 39, 50);
-
-// A window's client area as it paints itself (WM_PRINTCLIENT); then a pixel of it, or of
-// one of the program's bitmaps as the resource holds it.
-class Printed {
- public:
-  explicit Printed(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    old = SelectObject(dc, bitmap);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  }
-  ~Printed() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  COLORREF operator()(int x, int y) const { return GetPixel(dc, x, y); }
-
- private:
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
-
-COLORREF BitmapPixel(UINT id, int x, int y) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  const COLORREF c = GetPixel(dc, x, y);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
-  return c;
-}
 
 std::wstring Tip(HWND tips, HWND owner, HWND button) {
   wchar_t text[80] = {};
@@ -128,25 +87,9 @@ TEST_F(main_window, opens_at_994_by_628_where_the_template_window_was_centred) {
   EXPECT_EQ(r.bottom - r.top, 628);
   EXPECT_EQ(r.left, area.left + (area.right - area.left - dialog.right) / 2);
   EXPECT_EQ(r.top, area.top + (area.bottom - area.top - dialog.bottom) / 2);
-  // The template as written, then what initialisation added (the dialog manager adds its
-  // own bits, such as DS_3DLOOK and WS_EX_CONTROLPARENT).
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_MAIN), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
-  ASSERT_NE(found, nullptr);
-  const auto* words = static_cast<const WORD*>(LockResource(LoadResource(nullptr, found)));
-  ASSERT_EQ(words[1], 0xFFFF);  // an extended template
-  const DWORD exStyle = words[4] | words[5] << 16, style = words[6] | words[7] << 16;
-  EXPECT_EQ(style, 0x86000240u);
-  EXPECT_EQ(exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
-  EXPECT_EQ(words[8], 0);  // no controls
-  EXPECT_EQ(words[11], 542);
-  EXPECT_EQ(words[12], 361);
-  // Menu, class and title are empty; then point size, weight, italic and character set.
-  EXPECT_EQ(std::vector<WORD>(words + 13, words + 18), (std::vector<WORD>{0, 0, 0, 10, 400}));
-  EXPECT_EQ(words[18], 134 << 8);
-  EXPECT_STREQ(reinterpret_cast<const wchar_t*>(words + 19), L"MS Shell Dlg");
-  const DWORD added = 0x020B0000u;
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (style | added | WS_CAPTION | WS_THICKFRAME),
-            style | added);
+  // The template's style, and what the dialog manager adds (DS_3DLOOK, WS_EX_CONTROLPARENT...).
+  const DWORD style = 0x86000240u | 0x020B0000u;
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (style | WS_CAPTION | WS_THICKFRAME), style);
   EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(GetWindowRgn(window, region), ERROR);
@@ -156,26 +99,6 @@ TEST_F(main_window, opens_at_994_by_628_where_the_template_window_was_centred) {
   // The rounded region ends one short of its rectangle's right and bottom: past the window.
   EXPECT_EQ(box.right, 994 + 2);
   EXPECT_EQ(box.bottom, 628 + 2);
-}
-
-TEST_F(main_window, caption_buttons_stay_anchored_to_the_right_edge) {
-  const UINT ids[] = {ID_PIN, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
-  RECT before;
-  GetWindowRect(window, &before);
-  for (int width : {994, 700, 994}) {
-    Main().SetPosAndLayout(before.left, before.top, width, 628, SWP_NOZORDER);
-    for (int i = 0; i < 4; ++i) {
-      SCOPED_TRACE(testing::Message() << "W " << width << " button " << i);
-      RECT r;
-      GetWindowRect(Button(ids[i]), &r);
-      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-      EXPECT_EQ(r.left, width - 112 + 28 * i);
-      EXPECT_EQ(r.top, 1);
-      EXPECT_EQ(r.right - r.left, 28);
-      EXPECT_EQ(r.bottom - r.top, 25);
-    }
-    EXPECT_EQ(Main().captionWidth, width);
-  }
 }
 
 TEST_F(main_window, tips_name_the_buttons_and_a_press_released_outside_clicks_nothing) {
@@ -267,42 +190,6 @@ TEST_F(main_window, a_pinned_window_yields_to_full_screen_windows_and_comes_back
     EXPECT_EQ(Topmost(window), s.topmost);
     EXPECT_EQ(MainWindow::yieldedTopmost, s.yielded);
   }
-}
-
-TEST_F(main_window, paints_frame_caption_icon_and_title) {
-  RECT before;
-  GetWindowRect(window, &before);
-  auto caption = [](int column, int row) { return BitmapPixel(IDB_CAPTION, column, row); };
-  const struct {
-    int width, x, y;
-    COLORREF want;
-  } rows[] = {
-      {994, 0, 10, kFrame},          {994, 993, 10, kFrame},          {994, 500, 0, kFrame},
-      {994, 1, 5, caption(0, 4)},    {994, 750, 5, caption(749, 4)},  {994, 751, 5, caption(750, 4)},
-      {994, 300, 626, kFrame},       {994, 300, 627, kFrame},         {994, 993, 300, kFrame},
-      {994, 20, 13, RGB(255, 255, 255)},  // the icon's middle
-      {700, 1, 5, caption(150, 4)},  {700, 699, 10, kFrame},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << "W " << r.width << " (" << r.x << ", " << r.y << ")");
-    Main().SetPosAndLayout(before.left, before.top, r.width, 628, SWP_NOZORDER);
-    EXPECT_EQ(Printed(window)(r.x, r.y), r.want);
-  }
-  Main().SetPosAndLayout(before.left, before.top, 994, 628, SWP_NOZORDER);
-
-  // White title pixels only in VIP mode, and only inside the title rectangle.
-  Main().SetTitle(L"标题 Title");
-  auto whiteIn = [](int left, int right) {
-    const Printed print(window);
-    int n = 0;
-    for (int x = left; x < right; ++x)
-      for (int y = 0; y < 25; ++y) n += GetRValue(print(x, y)) > 200 && GetBValue(print(x, y)) > 200;
-    return n;
-  };
-  EXPECT_EQ(whiteIn(37, 200), 0);
-  startedFromVipClient = 1;
-  EXPECT_GT(whiteIn(37, 200), 10);
-  EXPECT_EQ(whiteIn(994 - 185, 994 - 112), 0);
 }
 
 TEST_F(main_window, start_up_command_lines) {
