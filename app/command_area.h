@@ -12,6 +12,10 @@ inline constexpr wchar_t kCommandWindowName[] = L"MiniShellCommandWindow";
 inline constexpr wchar_t kCommandAreaName[] = L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}";
 // Lets low-integrity processes open the area for writing.
 inline constexpr wchar_t kCommandAreaSecurity[] = L"S:(ML;;NW;;;LW)";
+// Our senders take turns on this mutex (named after the area; a mutex cannot share the
+// area's own name) across waiting for the area, writing it and posting. The receiver and
+// senders of older builds never take it and work as before.
+inline constexpr wchar_t kCommandSenderMutexName[] = L"Local\\zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}_sender";
 inline constexpr unsigned kCommandMessage = 0x0500;  // WM_USER + 0x100, both parameters 0
 inline constexpr std::size_t kCommandAreaBytes = 8192;
 inline constexpr std::size_t kCommandAreaUnits = kCommandAreaBytes / 2;
@@ -49,6 +53,16 @@ void WriteCommandArea(volatile Unit* area, const std::wstring& text) {
   if (n > 0) area[0] = static_cast<Unit>(text[0]);
 }
 
+// Whether ReadCommandArea would give exactly text.
+template <class Unit>
+bool CommandAreaHolds(const volatile Unit* area, const std::wstring& text) {
+  if (!area || text.empty() || text.size() > kMaxCommandUnits) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<wchar_t>(area[i]) != text[i]) return false;
+  }
+  return text.size() == kMaxCommandUnits || area[text.size()] == 0;
+}
+
 // Whether the area holds a pending text.
 template <class Unit>
 bool CommandAreaPending(const volatile Unit* area) {
@@ -65,5 +79,5 @@ void TakeCommand(volatile Unit* const& area, Dispatch&& dispatch) {
   const std::wstring text = ReadCommandArea(area);
   if (text.empty()) return;
   dispatch(text);
-  if (area && ReadCommandArea(area) == text) area[0] = 0;
+  if (CommandAreaHolds(area, text)) area[0] = 0;
 }

@@ -28,6 +28,69 @@ bool WholeViewCommitted(const void* view) {
          info.RegionSize >= kCommandAreaBytes;
 }
 
+// Security attributes from a descriptor string, or none (default security) when it cannot
+// be converted.
+class Security {
+ public:
+  explicit Security(const wchar_t* sddl) {
+    if (sddl && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+      attributes = {sizeof(attributes), descriptor, FALSE};
+    }
+  }
+  ~Security() {
+    if (descriptor) LocalFree(descriptor);
+  }
+  Security(const Security&) = delete;
+  Security& operator=(const Security&) = delete;
+  SECURITY_ATTRIBUTES* Get() { return descriptor ? &attributes : nullptr; }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  SECURITY_ATTRIBUTES attributes = {};
+};
+
+// Bounds of a send, in milliseconds. A burst of second starts queues on the turn, so that
+// bound covers many receivers' round trips; a running instance that is still starting
+// takes the text only once its loop runs.
+constexpr ULONGLONG kTurnWaitMs = 30000;
+constexpr ULONGLONG kPendingWaitMs = 1000;
+constexpr ULONGLONG kTakenWaitMs = 10000;
+
+// One sender's turn on kCommandSenderMutexName. A turn left by a sender that died is ours.
+class SenderTurn {
+ public:
+  SenderTurn() {
+    Security low(kCommandAreaSecurity);
+    turn = CreateMutexExW(low.Get(), kCommandSenderMutexName, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    // A low-integrity sender may open the medium one's mutex only to wait on it.
+    if (!turn) turn = OpenMutexW(SYNCHRONIZE, FALSE, kCommandSenderMutexName);
+    const DWORD waited = turn ? WaitForSingleObject(turn, static_cast<DWORD>(kTurnWaitMs)) : WAIT_FAILED;
+    held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~SenderTurn() {
+    if (held) ReleaseMutex(turn);
+    if (turn) CloseHandle(turn);
+  }
+  SenderTurn(const SenderTurn&) = delete;
+  SenderTurn& operator=(const SenderTurn&) = delete;
+  bool Held() const { return held; }
+
+ private:
+  HANDLE turn = nullptr;
+  bool held = false;
+};
+
+// Waits until done() or the bound; polls often, since a second start's exit waits on it.
+template <class Done>
+bool PollUntil(ULONGLONG boundMs, Done&& done) {
+  const ULONGLONG end = GetTickCount64() + boundMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(1);
+  }
+}
+
 }  // namespace
 
 CommandWindow& CommandWindow::Instance() {
@@ -49,19 +112,10 @@ bool CommandWindow::AllowCommandMessage(const wchar_t* module, const char* funct
 }
 
 HANDLE CommandWindow::CreateArea(const wchar_t* name, const wchar_t* sddl, bool& existed) {
-  SECURITY_ATTRIBUTES sa = {};
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  SECURITY_ATTRIBUTES* psa = nullptr;
-  if (sddl && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) {
-    sa.nLength = sizeof(sa);
-    sa.lpSecurityDescriptor = sd;
-    sa.bInheritHandle = FALSE;
-    psa = &sa;
-  }
-  HANDLE area = CreateFileMappingW(INVALID_HANDLE_VALUE, psa, PAGE_READWRITE, 0,
+  Security security(sddl);
+  HANDLE area = CreateFileMappingW(INVALID_HANDLE_VALUE, security.Get(), PAGE_READWRITE, 0,
                                    static_cast<DWORD>(kCommandAreaBytes), name);
   existed = area && GetLastError() == ERROR_ALREADY_EXISTS;
-  if (sd) LocalFree(sd);
   return area;
 }
 
@@ -76,7 +130,16 @@ bool CommandWindow::Open(const std::wstring& /*commandLine*/) {
                                 GetModuleHandleW(nullptr), this);
   }
   if (!target) target = ownWindow;
+  return OpenArea();
+}
 
+bool CommandWindow::Attach(HWND running) {
+  if (view) return running == target;
+  target = running;
+  return OpenArea();
+}
+
+bool CommandWindow::OpenArea() {
   bool existed = false;
   mapping = CreateArea(kCommandAreaName, kCommandAreaSecurity, existed);
   if (!mapping) return false;
@@ -97,19 +160,40 @@ bool CommandWindow::Open(const std::wstring& /*commandLine*/) {
   return true;
 }
 
-void CommandWindow::Send(const std::wstring& text) {
-  if (text.empty()) return;
-  if (view) {
-    for (int sleeps = 0; sleeps < 10 && CommandAreaPending(view); ++sleeps) Sleep(100);
-    WriteCommandArea(view, text);
-  }
-  if (!target) return;  // PostMessageW(NULL) would post to our own thread instead
+CommandWindow::SendResult CommandWindow::Send(const std::wstring& text) {
+  if (text.empty()) return SendResult::kDelivered;
+  // Without an area there is nothing to carry out: a message alone would only make the
+  // receiver run whatever its area holds.
+  if (!view || !target) return SendResult::kNotDelivered;  // PostMessageW(NULL) posts to our own thread
+  SenderTurn turn;
+  if (!turn.Held()) return SendResult::kNotDelivered;
+  // Only a sender that does not take turns, or died, leaves a text past this wait.
+  PollUntil(kPendingWaitMs, [this] { return !CommandAreaPending(view); });
+  WriteCommandArea(view, text);
+  const std::wstring written = ReadCommandArea(view);  // cut as the receiver reads it
+  auto withdraw = [&](SendResult result) {
+    if (CommandAreaHolds(view, written)) view[0] = 0;
+    return result;
+  };
   DWORD owner = 0;
   GetWindowThreadProcessId(target, &owner);
+  const bool ours = owner == GetCurrentProcessId();
   // We were just started by the user and so may hand the foreground on; without this the
   // running window's bring-to-top only flashes its taskbar button.
-  if (owner && owner != GetCurrentProcessId()) AllowSetForegroundWindow(owner);
-  PostMessageW(target, kCommandMessage, 0, 0);
+  if (owner && !ours) AllowSetForegroundWindow(owner);
+  if (!PostMessageW(target, kCommandMessage, 0, 0)) {
+    return withdraw(IsWindow(target) ? SendResult::kNotDelivered : SendResult::kTargetGone);
+  }
+  if (ours) return SendResult::kDelivered;  // our own loop takes it once we return
+  bool gone = false;
+  const bool taken = PollUntil(kTakenWaitMs, [&] {
+    gone = !IsWindow(target);
+    return gone || !CommandAreaHolds(view, written);
+  });
+  if (taken && !gone) return SendResult::kDelivered;
+  // Taken just as its window went: carried out all the same.
+  if (!CommandAreaHolds(view, written)) return SendResult::kDelivered;
+  return withdraw(gone ? SendResult::kTargetGone : SendResult::kNotDelivered);
 }
 
 void CommandWindow::Close() {

@@ -21,6 +21,12 @@ class CommandListener {
 
 class CommandWindow {
  public:
+  enum class SendResult {
+    kDelivered,    // taken by another process's receiver, or posted to our own window
+    kTargetGone,   // the target window went away first; the text was withdrawn
+    kNotDelivered  // no area, no turn, a failed post, or not taken in time; withdrawn
+  };
+
   // The process's one command window, created on first use and never destroyed.
   static CommandWindow& Instance();
 
@@ -33,8 +39,13 @@ class CommandWindow {
   // Finds the running instance's window or creates our own, then creates or opens the
   // shared area. True exactly when the area is mapped. The command line is not used.
   bool Open(const std::wstring& commandLine);
-  // A second start's relay of one text; waits about a second at most for a pending one.
-  void Send(const std::wstring& text);
+  // A second start's Open: relays go to running, another process's command window, and no
+  // window of our own is made. True exactly when the area is mapped.
+  bool Attach(HWND running);
+  // A second start's relay of one text, in turn with our other senders: waits about a
+  // second at most for a pending text, writes, posts, and then waits, bounded, until
+  // another process's receiver has taken it. An empty text counts as delivered.
+  SendResult Send(const std::wstring& text);
   // A second start's clean-up after Send.
   void Close();
   // Listeners are called in the order they were added and never removed or owned.
@@ -58,6 +69,7 @@ class CommandWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommandMessage();
+  bool OpenArea();
 
   HWND ownWindow = nullptr;
   HWND target = nullptr;

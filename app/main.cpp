@@ -4,11 +4,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <string>
-
 #include "app/command_window.h"
+#include "app/instance_claim.h"
 #include "app/shell_app.h"
-#include "app/single_instance.h"
 #include "framework/app_module.h"
 #include "framework/ax_host.h"
 
@@ -24,25 +22,28 @@ constexpr GUID kFrameworkLibId = {0x44EC0535, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00,
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine, int showCommand) {
+  // First of all: a second start needs none of what follows. The mutex is held until the
+  // process ends; the system releases it, which lets the next start be first.
+  HANDLE instanceMutex = nullptr;
+  switch (ClaimInstance(commandLine, &instanceMutex)) {
+    case StartRole::kRelayed:
+      return 0;
+    case StartRole::kNotRelayed:
+      return kExitNotRelayed;
+    case StartRole::kFirst:
+      break;
+  }
+
+  // Made at once, so that starts waiting for us find it.
+  HRESULT status = CommandWindow::Instance().Open(commandLine) ? S_OK : E_FAIL;
+
   // OLE rather than bare COM: the page's drag and drop registration needs it.
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  HRESULT status = fw::appModule.Init(instance, &kFrameworkLibId);
+  const HRESULT module = fw::appModule.Init(instance, &kFrameworkLibId);
+  if (SUCCEEDED(status)) status = module;
   fw::AxWinInit();
-
-  // Both instances open the channel before the mutex test: the first one creates the
-  // window and area that a second one then finds.
-  CommandWindow& commands = CommandWindow::Instance();
-  if (!commands.Open(commandLine)) status = E_FAIL;
-
-  // Held until the process ends; the system releases it, which lets the next start be first.
-  CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    commands.Send(std::wstring(kBringToTopPrefix) + commandLine);
-    commands.Close();
-    status = E_FAIL;
-  }
 
   int exitCode = 0;
   if (SUCCEEDED(status)) exitCode = shellApp.Run(commandLine, showCommand);

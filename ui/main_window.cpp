@@ -31,9 +31,9 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-// The host classes are registered here too, as the page needs them and a second
-// registration changes nothing.
-MainWindow::MainWindow() { fw::AxWinInit(); }
+// Nothing is registered here: the object is static, and a second start must not pay for
+// the host classes (the host window registers them when it is made).
+MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() {
   if (captionFont) DeleteObject(captionFont);

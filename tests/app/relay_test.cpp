@@ -6,12 +6,15 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/command_window.h"
+#include "app/instance_claim.h"
 #include "app/single_instance.h"
 
 namespace {
@@ -30,6 +33,17 @@ void Drain() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
+
+// Runs our messages (we may be the receiver) until done() or the bound.
+template <class Done>
+void PumpUntil(Done&& done, DWORD ms = kTimeoutMs) {
+  for (const ULONGLONG end = GetTickCount64() + ms; !done() && GetTickCount64() < end;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Drain();
+  }
+}
+
+bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
 struct Recorder : CommandListener {
   void OnCommands(CommandList list) override {
@@ -123,9 +137,11 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
   for (const auto& [sender, want] : rows) {
     SCOPED_TRACE(testing::PrintToString(sender));
     first.lists = second.lists = {};
+    HANDLE earlier = nullptr;
     if (sender.empty()) {
       const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
-      EXPECT_EQ(Finish(Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"")), 0);
+      earlier = Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"");
+      for (int i = 0; i < 400 && !CommandAreaPending(area); ++i) Sleep(20);
     } else if (sender == L"dead") {
       WriteCommandArea(area, L"-url:stale");
     } else {
@@ -135,15 +151,75 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
     EXPECT_TRUE(CommandAreaPending(area));
     HANDLE later = Start(kProgram, L"-url:fresh");
     Sleep(500);  // not listening yet
-    for (const ULONGLONG end = GetTickCount64() + kTimeoutMs; second.lists.size() < want.size() && GetTickCount64() < end;) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      Drain();
+    // Each start waits until its text is taken, so we keep taking until both have ended.
+    PumpUntil([&] { return second.lists.size() >= want.size() && Ended(later) && (!earlier || Ended(earlier)); });
+    if (earlier) {
+      EXPECT_EQ(Finish(earlier), 0);
     }
     EXPECT_EQ(Finish(later), 0);
     EXPECT_EQ(first.lists, want);
     EXPECT_EQ(second.lists, want) << "the first listener's change leaked";
     EXPECT_FALSE(CommandAreaPending(area)) << "the receiver frees the area";
   }
+}
+
+// Second starts at once take turns: each title is carried out once and whole, and each
+// start knows it was.
+TEST_F(relay_process, a_burst_of_second_starts_loses_and_mixes_nothing) {
+  std::vector<HANDLE> starts;
+  for (int i = 0; i < 48; ++i) starts.push_back(Start(kProgram, L"-title:burst" + std::to_wstring(i)));
+  PumpUntil([&] { return std::all_of(starts.begin(), starts.end(), Ended); }, 60000);
+  std::vector<Entries> want;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_EQ(Finish(starts[i]), 0) << i;
+    want.push_back({{L"operation", L"bringwindowtotop"}, {L"title", L"burst" + std::to_wstring(i)}});
+  }
+  std::sort(want.begin(), want.end());
+  std::sort(first.lists.begin(), first.lists.end());
+  EXPECT_EQ(first.lists, want);
+}
+
+// The running instance is killed during a burst: each start reaches a live instance,
+// becomes it, or ends with kExitNotRelayed. Only the first and one successor ever own a
+// command window: no start makes one to post to itself.
+TEST(app_relay_test, a_burst_outlives_the_running_instance) {
+  auto commandWindowOwners = [] {
+    std::set<DWORD> owners;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"MiniShellCommandWindow", nullptr)) != nullptr;) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      owners.insert(pid);
+    }
+    return owners;
+  };
+  HANDLE doomed = Start(kProgram, L"-title:doomed");
+  PumpUntil([&] { return !commandWindowOwners().empty(); });
+  ASSERT_EQ(commandWindowOwners(), std::set<DWORD>{GetProcessId(doomed)});
+  std::vector<HANDLE> starts;
+  for (int i = 0; i < 12; ++i) starts.push_back(Start(kProgram, L"-title:k" + std::to_wstring(i)));
+  TerminateProcess(doomed, 9);
+  std::set<DWORD> owners = {GetProcessId(doomed)};
+  HANDLE successor = nullptr;
+  PumpUntil([&] {
+    for (DWORD pid : commandWindowOwners()) owners.insert(pid);
+    const auto running = std::count_if(starts.begin(), starts.end(), [](HANDLE p) { return !Ended(p); });
+    const auto window = std::find_if(starts.begin(), starts.end(), [&](HANDLE p) { return owners.count(GetProcessId(p)); });
+    successor = window == starts.end() ? nullptr : *window;
+    return running == 0 || (running == 1 && successor && !Ended(successor));
+  }, 60000);
+  ASSERT_NE(successor, nullptr) << "no start took the dead instance's place";
+  EXPECT_EQ(owners, (std::set<DWORD>{GetProcessId(doomed), GetProcessId(successor)}));
+  for (HANDLE start : starts) {
+    if (start == successor) continue;
+    const long code = Finish(start);
+    EXPECT_TRUE(code == 0 || code == kExitNotRelayed) << code;
+  }
+  EXPECT_EQ(Finish(Start(kProgram, L"-title:after")), 0);
+  PumpUntil([] { return FindWindowW(nullptr, L"after") != nullptr; });
+  EXPECT_NE(FindWindowW(nullptr, L"after"), nullptr) << "the successor does not carry out relays";
+  TerminateProcess(successor, 0);
+  Finish(successor);
+  Finish(doomed);
 }
 
 // An area someone else made first without 8192 committed bytes is refused by a running
@@ -160,7 +236,8 @@ TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
     CommandWindow running;
     EXPECT_FALSE(running.Open(L""));
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
-    EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), 0);  // finds our mutex and window, ends cleanly
+    // Finds our mutex and window but cannot hand anything over, and says so.
+    EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), kExitNotRelayed);
     running.Close();
     TerminateProcess(squatter, 0);
     Finish(squatter);
