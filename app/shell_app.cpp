@@ -25,8 +25,7 @@ int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
     fw::appModule.RemoveMessageLoop();
     return 0;
   }
-  ApplyCommandLine(commandLine ? commandLine : L"");
-  ShowWindow(mainWindow.Handle(), showCommand);
+  if (!ApplyCommandLine(commandLine ? commandLine : L"")) ShowWindow(mainWindow.Handle(), showCommand);
   const int exitCode = loop.Run();
   // A quit by command leaves the window: release the page while COM is still up, and
   // before the loop it drops itself from is gone.
@@ -35,9 +34,9 @@ int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   return exitCode;
 }
 
-void ShellApp::ApplyCommandLine(const std::wstring& commandLine) {
+bool ShellApp::ApplyCommandLine(const std::wstring& commandLine) {
   CommandWindow::Instance().AddListener(this);
-  bool urlGiven = false, titleGiven = false;
+  bool urlGiven = false, titleGiven = false, quit = false;
   for (const std::wstring& token : SplitCommandLine(commandLine)) {
     if (token.empty()) continue;
     const auto [key, value] = SplitToken(token);
@@ -53,10 +52,12 @@ void ShellApp::ApplyCommandLine(const std::wstring& commandLine) {
       if (value == kVip) startedFromVipClient = 1;
     } else if (key == L"quitby" && value == kVip) {
       PostQuitMessage(0);
+      quit = true;
     }
   }
   if (!urlGiven) SetUrl(DefaultUrl());
   if (!titleGiven) SetTitle(kDefaultTitle);
+  return quit;
 }
 
 void ShellApp::OnCommands(CommandList list) {

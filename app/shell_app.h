@@ -19,8 +19,9 @@ class ShellApp : public CommandListener {
   // Returns the exit code: the quit's value, or 0 when the window cannot be created.
   int Run(const wchar_t* commandLine, int showCommand);
 
-  // Start-up: url, title, startfrom and quitby tokens in order, then the defaults.
-  void ApplyCommandLine(const std::wstring& commandLine);
+  // Start-up: url, title, startfrom and quitby tokens in order, then the defaults. True when
+  // the line asks to quit: the window is then never shown.
+  bool ApplyCommandLine(const std::wstring& commandLine);
   // A relayed command line, in key order.
   void OnCommands(CommandList list) override;
 

@@ -215,7 +215,7 @@ TEST_F(main_window, start_up_command_lines) {
     SCOPED_TRACE(testing::Message() << r.line);
     startedFromVipClient = 0;
     DrainQuit();
-    app->ApplyCommandLine(r.line);
+    EXPECT_EQ(app->ApplyCommandLine(r.line), r.quit);
     EXPECT_EQ(Main().RequestedUrl(), r.url);
     EXPECT_EQ(WindowText(window), r.title);
     EXPECT_EQ(startedFromVipClient, r.vip);
