@@ -13,12 +13,12 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
 #include "browser/page_host.h"
 #include "browser/page_text.h"
+#include "tests/win_pump.h"
 
 namespace {
 
@@ -47,17 +47,6 @@ HWND MakeParent() {
   }();
   return CreateWindowExW(0, MAKEINTATOM(registered), L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 994, 628,
                          nullptr, nullptr, nullptr, nullptr);
-}
-
-// Dispatches messages until `done` holds; false after a deadline that only a hang reaches.
-bool PumpUntil(const std::function<bool()>& done) {
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    if (done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return false;
 }
 
 // Served between messages on the test's own thread: an empty page for each request.
@@ -322,14 +311,7 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
   shared.page.ResizeBrowserHost(RECT{1, 26, 993, 626});
 
-  const std::wstring url = shared.server.Url("/start");
-  shared.page.Navigate(url);
-  EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits("/start") == 1; }));
-  BSTR location = nullptr;
-  shared.page.browser->get_LocationURL(&location);
-  EXPECT_EQ(std::wstring(location ? location : L""), url);
-  SysFreeString(location);
-
+  // Navigation itself is seen by the tab clicks' test.
   DISPPARAMS none{};
   VARIANT result{};
   EXPECT_TRUE(FAILED(shared.page.CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
@@ -365,9 +347,7 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   } keys[] = {{WM_KEYDOWN, 'N', 0x80, 0, 0, S_OK},      {WM_KEYDOWN, 'O', 0x80, 0, 0, S_OK},
               {WM_KEYDOWN, 'N', 0x80, 0x80, 0, S_OK},   {WM_KEYDOWN, 'O', 0x80, 0x80, 0, S_OK},
               {WM_KEYDOWN, 'O', 0x80, 0, 0x80, S_FALSE}, {WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
-              {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE},   {WM_KEYDOWN, 'V', 0x80, 0, 0, S_FALSE},
-              {WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
+              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE}};
   for (const auto& k : keys) {
     BYTE held[256] = {};
     held[VK_CONTROL] = k.control, held[VK_SHIFT] = k.shift, held[VK_MENU] = k.alt;
@@ -407,8 +387,6 @@ TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames
   const HWND list = page.listTab->Handle(), player = page.playerTab->Handle();
   EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
   EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
-  EXPECT_EQ(GetDlgCtrlID(list), ID_TAB_LIST);
-  EXPECT_EQ(GetDlgCtrlID(player), ID_TAB_PLAYER);
   // Fresh, "player" looks current but can still be clicked.
   EXPECT_EQ(ShownFrame(*page.playerTab), 2);
   EXPECT_EQ(ShownFrame(*page.listTab), 0);
