@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/command_window.h"
 #include "app/instance_claim.h"
 #include "app/single_instance.h"
@@ -65,10 +64,6 @@ long Finish(HANDLE process) {
   GetExitCodeProcess(process, &code);
   CloseHandle(process);
   return static_cast<long>(code);
-}
-
-TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
-  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) EXPECT_TRUE(SplitCommandLine(text).empty());
 }
 
 // This process plays the running instance, and maps the area as another process would.
