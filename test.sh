@@ -13,6 +13,7 @@ scripts/bootstrap
 
 jobs=$(nproc)
 status=0
+scripts/layer-check || status=1
 
 if [ "$which" = all ] || [ "$which" = host ]; then
   cmake --preset host >/dev/null

@@ -1,12 +1,7 @@
 // The command-line grammar shared by start-up and the relay.
 #include "app/command_list.h"
 
-const wchar_t* const linkPrefixes[5] = {L"http://", L"ftp://", L"ed2k://", L"strovik://",
-                                        L"magnet:?"};
-
 namespace {
-
-wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -17,17 +12,6 @@ std::pair<std::wstring, std::wstring> SplitToken(const std::wstring& token) {
   if (colon == std::wstring::npos) return {token, std::wstring()};
   if (colon < 2) return {};
   return {token.substr(1, colon - 1), token.substr(colon + 1)};
-}
-
-bool IsLink(const std::wstring& text) {
-  for (const wchar_t* prefix : linkPrefixes) {
-    const std::wstring p(prefix);
-    if (text.size() < p.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < p.size() && same; ++i) same = FoldAscii(text[i]) == FoldAscii(p[i]);
-    if (same) return true;
-  }
-  return false;
 }
 
 bool IsProbeablePath(const std::wstring& token) {

@@ -10,18 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "browser/url_policy.h"
+
 // Keys are unique and visited in ascending code-unit order ("operation" < "path" < ... < "url").
 using CommandList = std::map<std::wstring, std::wstring>;
-
-// Tokens a bare download link may begin with, in the order they are tried.
-extern const wchar_t* const linkPrefixes[5];
 
 // (key, value) of one token: "-url:a:b" -> ("url", "a:b"); the first character is
 // always dropped from the key; no ':' -> (token, ""); ':' at 0 or 1 -> ("", "").
 std::pair<std::wstring, std::wstring> SplitToken(const std::wstring& token);
-
-// True when the text begins with a link prefix, ASCII letters compared without case.
-bool IsLink(const std::wstring& text);
 
 using PathProbe = std::function<bool(const std::wstring& token)>;
 

@@ -1,20 +1,12 @@
-// Start-up and relayed command dispatch, and the run of the main window.
+// The run of the main window, and what commands do to it.
 #include "app/shell_app.h"
 
 #include "app/command_line.h"
-#include "app/url_policy.h"
-#include "app/vip_mode.h"
 #include "framework/app_module.h"
 
 #ifndef KP_DEFAULT_URL
 #error "KP_DEFAULT_URL comes from the build (CMake cache setting KP_DEFAULT_URL)"
 #endif
-
-namespace {
-
-constexpr wchar_t kVip[] = L"zvvip";
-
-}  // namespace
 
 const wchar_t* ShellApp::DefaultUrl() { return KP_DEFAULT_URL; }
 
@@ -25,7 +17,9 @@ int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
     fw::appModule.RemoveMessageLoop();
     return 0;
   }
-  if (!ApplyCommandLine(commandLine ? commandLine : L"")) ShowWindow(mainWindow.Handle(), showCommand);
+  CommandWindow::Instance().AddListener(this);
+  commands.ApplyStartup(SplitCommandLine(commandLine ? commandLine : L""), DefaultUrl(), kDefaultTitle);
+  if (!quitting) ShowWindow(mainWindow.Handle(), showCommand);
   const int exitCode = loop.Run();
   // A quit by command leaves the window: release the page while COM is still up, and
   // before the loop it drops itself from is gone.
@@ -34,40 +28,11 @@ int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   return exitCode;
 }
 
-bool ShellApp::ApplyCommandLine(const std::wstring& commandLine) {
-  CommandWindow::Instance().AddListener(this);
-  bool urlGiven = false, titleGiven = false, quit = false;
-  for (const std::wstring& token : SplitCommandLine(commandLine)) {
-    if (token.empty()) continue;
-    const auto [key, value] = SplitToken(token);
-    if (key == L"url") {
-      // A script url is refused as if none had been given: the start page still loads.
-      if (!IsNavigableStartupUrl(value)) continue;
-      SetUrl(value);
-      urlGiven = true;
-    } else if (key == L"title") {
-      SetTitle(value);
-      titleGiven = true;
-    } else if (key == L"startfrom") {
-      if (value == kVip) startedFromVipClient = 1;
-    } else if (key == L"quitby" && value == kVip) {
-      PostQuitMessage(0);
-      quit = true;
-    }
-  }
-  if (!urlGiven) SetUrl(DefaultUrl());
-  if (!titleGiven) SetTitle(kDefaultTitle);
-  return quit;
+void ShellApp::OnCommands(CommandList list) {
+  commands.ApplyRelayed(list);
+  if (HWND window = mainWindow.Handle()) RedrawNow(window);
 }
 
-void ShellApp::OnCommands(CommandList list) {
-  HWND window = mainWindow.Handle();
-  for (const auto& [key, value] : list) {
-    if (key == L"url" && IsNavigableRelayedUrl(value)) SetUrl(value);
-    if (key == L"title") SetTitle(value);
-    if (key == L"startfrom" && value == kVip) startedFromVipClient = 1;
-    if (key == L"operation" && value == L"bringwindowtotop" && window) BringToFront(window);
-    if (key == L"quitby" && value == kVip && startedFromVipClient) PostQuitMessage(0);
-    if (window) RedrawNow(window);
-  }
+void ShellApp::BringToFront() {
+  if (HWND window = mainWindow.Handle()) ::BringToFront(window);
 }

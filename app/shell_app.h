@@ -6,30 +6,35 @@
 
 #include <string>
 
+#include "app/command_table.h"
 #include "app/command_window.h"
 #include "ui/main_window.h"
 
-class ShellApp : public CommandListener {
+class ShellApp : public CommandListener, private CommandTarget {
  public:
   // The start page when the command line names none.
   static const wchar_t* DefaultUrl();
   static constexpr wchar_t kDefaultTitle[] = L"云播放特权";
 
-  // Creates the window, applies the command line, shows the window and runs the loop.
-  // Returns the exit code: the quit's value, or 0 when the window cannot be created.
+  // Creates the window, applies the command line, shows the window (unless the line asks to
+  // quit) and runs the loop. Returns the exit code: the quit's value, or 0 when the window
+  // cannot be created.
   int Run(const wchar_t* commandLine, int showCommand);
 
-  // Start-up: url, title, startfrom and quitby tokens in order, then the defaults. True when
-  // the line asks to quit: the window is then never shown.
-  bool ApplyCommandLine(const std::wstring& commandLine);
-  // A relayed command line, in key order.
+  // A relayed command line, in key order; the window redrawn once after it.
   void OnCommands(CommandList list) override;
 
-  void SetUrl(const std::wstring& url) { mainWindow.Navigate(url); }
-  void SetTitle(const std::wstring& title) { mainWindow.SetTitle(title); }
-
-  MainWindow& Window() { return mainWindow; }
-
  private:
+  void Navigate(const std::wstring& url) override { mainWindow.Navigate(url); }
+  void SetTitle(const std::wstring& title) override { mainWindow.SetTitle(title); }
+  void SetVipMode() override { mainWindow.SetVipMode(); }
+  void Quit() override {
+    PostQuitMessage(0);
+    quitting = true;
+  }
+  void BringToFront() override;
+
   MainWindow mainWindow;
+  CommandTable commands{*this};
+  bool quitting = false;
 };

@@ -4,26 +4,18 @@
 #include <mshtmhst.h>
 #include <shlwapi.h>
 
-#include "app/vip_mode.h"
-#include "app/url_policy.h"
 #include "bencoding/path.h"
 #include "bencoding/torrent.h"
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "browser/url_policy.h"
 #include "res/resource.h"
-#include "ui/skin_geometry.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-// Caption strip above the host, frame below and beside it.
-RECT BrowserHostRect(int clientWidth, int clientHeight) {
-  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight);
-  return RECT{r.left, r.top, r.right, r.bottom};
-}
 
 struct Variant {
   Variant() { VariantInit(&value); }
@@ -132,11 +124,9 @@ PageHost::~PageHost() {
 
 // ---- The browser host ----
 
-void PageHost::CreateBrowserHost(HWND mainWindow, const wchar_t* control) {
+void PageHost::CreateBrowserHost(HWND mainWindow, const RECT& place, const wchar_t* control) {
   pageWindow = mainWindow;
-  RECT client{};
-  GetClientRect(mainWindow, &client);
-  host.Create(mainWindow, BrowserHostRect(client.right, client.bottom), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  host.Create(mainWindow, place, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
   fw::ComPtr<IUnknown> unknown;
   host.CreateControlEx(control, unknown.Put());
   if (unknown) unknown.As(IID_IWebBrowser2, browser);
@@ -148,11 +138,10 @@ void PageHost::CreateBrowserHost(HWND mainWindow, const wchar_t* control) {
   if (browser) browser->put_Silent(VARIANT_TRUE);  // no dialogs of the control's own
 }
 
-void PageHost::ResizeBrowserHost(int clientWidth, int clientHeight) {
+void PageHost::ResizeBrowserHost(const RECT& place) {
   if (!host.Handle()) return;
-  const RECT rect = BrowserHostRect(clientWidth, clientHeight);
-  MoveWindow(host.Handle(), rect.left, rect.top, std::max(0L, rect.right - rect.left),
-             std::max(0L, rect.bottom - rect.top), TRUE);
+  MoveWindow(host.Handle(), place.left, place.top, std::max(0L, place.right - place.left),
+             std::max(0L, place.bottom - place.top), TRUE);
 }
 
 void PageHost::DestroyBrowserHost() {
@@ -268,7 +257,7 @@ STDMETHODIMP PageHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
                               UINT*) {
   if (id < DISPID_SETVODCLIENTNAV || id > DISPID_SETVODCLIENTTAB) return E_NOTIMPL;
   if (!params) return E_INVALIDARG;
-  if (startedFromVipClient) return S_OK;
+  if (vipMode) return S_OK;
   const bool hasArgument = params->cArgs >= 1 && params->rgvarg;
   switch (id) {
     case DISPID_SETVODCLIENTNAV: {
@@ -329,7 +318,7 @@ void PageHost::SetNavItems(const VARIANT& items) {
 // ---- Tab buttons ----
 
 void PageHost::CreateTabButtons() {
-  if (startedFromVipClient || playerTab || listTab) return;
+  if (vipMode || playerTab || listTab) return;
   listTab = std::make_unique<TabButton>();
   playerTab = std::make_unique<TabButton>();
   RECT client{};
@@ -346,7 +335,7 @@ void PageHost::CreateTabButtons() {
 }
 
 void PageHost::SelectTab(const wchar_t* name) {
-  if (startedFromVipClient || !playerTab || !listTab || !name) return;
+  if (vipMode || !playerTab || !listTab || !name) return;
   TabButton* current = nullptr;
   TabButton* other = nullptr;
   if (StrCmpW(name, L"player") == 0) {
@@ -389,7 +378,7 @@ void PageHost::RedrawTabs() {
 // ---- Document host ----
 
 STDMETHODIMP PageHost::ShowContextMenu(DWORD, DWORD, DWORD, IUnknown*, IDispatch*, HRESULT* retVal) {
-  if (startedFromVipClient && retVal) *retVal = S_OK;  // "shown": no menu anywhere in the page
+  if (vipMode && retVal) *retVal = S_OK;  // "shown": no menu anywhere in the page
   return S_OK;
 }
 
@@ -444,7 +433,7 @@ STDMETHODIMP PageHost::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect
   if (!effect) return E_INVALIDARG;
   const DWORD allowed = *effect;
   *effect = dragEffect = DROPEFFECT_NONE;
-  if (startedFromVipClient || !data || !(allowed & DROPEFFECT_COPY)) return E_FAIL;
+  if (vipMode || !data || !(allowed & DROPEFFECT_COPY)) return E_FAIL;
   const DroppedFiles files(data);
   if (!files.Usable()) return E_FAIL;
   zv::encoding::bencoding::torrent_reader reader;
@@ -472,7 +461,7 @@ STDMETHODIMP PageHost::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   const DWORD allowed = *effect;
   *effect = dragEffect = DROPEFFECT_NONE;
-  if (startedFromVipClient) return E_FAIL;
+  if (vipMode) return E_FAIL;
   if (!(allowed & DROPEFFECT_COPY)) return S_OK;
   const DroppedFiles files(data);
   if (!files.Usable()) return S_OK;

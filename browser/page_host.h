@@ -47,11 +47,11 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   PageHost(const PageHost&) = delete;
   PageHost& operator=(const PageHost&) = delete;
 
-  // From the main window's WM_INITDIALOG: the host window below the caption and the
-  // control in it. `control` is the WebBrowser but for tests of a failed creation.
-  void CreateBrowserHost(HWND mainWindow, const wchar_t* control = kWebBrowserClsid);
-  // From WM_SIZE (not for SIZE_MINIMIZED): the host follows the client size.
-  void ResizeBrowserHost(int clientWidth, int clientHeight);
+  // From the main window's WM_INITDIALOG: the host window at `place` and the control in
+  // it. `control` is the WebBrowser but for tests of a failed creation.
+  void CreateBrowserHost(HWND mainWindow, const RECT& place, const wchar_t* control = kWebBrowserClsid);
+  // From WM_SIZE (not for SIZE_MINIMIZED); a place turned inside out by a tiny window is empty.
+  void ResizeBrowserHost(const RECT& place);
   // From WM_DESTROY.
   void DestroyBrowserHost();
 
@@ -67,7 +67,11 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void CreateTabButtons();
   void SelectTab(const wchar_t* name);
   void OnTabButtonClicked(UINT id);  // WM_COMMAND, ids ID_TAB_PLAYER and ID_TAB_LIST, BN_CLICKED
-  void DestroyTabButtons();          // also from the caption painting in VIP mode
+  void DestroyTabButtons();
+
+  // Started by the VIP client: no tabs, no context menu, no drops, window.external silent.
+  void SetVipMode() { vipMode = true; }
+  bool VipMode() const { return vipMode; }
 
   // IUnknown, shared by both parts. Not counted: the object lives as long as the window.
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -123,6 +127,7 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void RedrawTabs();
 
   HWND pageWindow = nullptr;
+  bool vipMode = false;
   bool readingNav = false;             // inside SetNavItems
   DWORD dragEffect = DROPEFFECT_NONE;  // DragEnter's answer, which DragOver repeats
 };

@@ -1,7 +1,7 @@
 // Fuzz entry point for the bencode reader, writer, scanner and torrent inspection. Besides
 // not crashing, every input must satisfy:
 //   - operator>> leaves the value, stream bits and position that the step-by-step recursive
-//     transcription of the reading procedure (tests/bencoding/reference_reader.h) leaves;
+//     transcription of the reading procedure (reference_reader.h) leaves;
 //   - scan_value succeeds exactly when the read does, and ends where the stream stands;
 //   - a complete read writes a value that reads back to the same bytes, and the consumed
 //     bytes come back unchanged exactly when they were canonical;
@@ -18,7 +18,7 @@
 #include "bencoding/scan.h"
 #include "bencoding/torrent.h"
 #include "bencoding/var.h"
-#include "tests/bencoding/reference_reader.h"
+#include "fuzz/reference_reader.h"
 
 namespace {
 

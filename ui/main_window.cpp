@@ -6,11 +6,7 @@
 
 #include <algorithm>
 
-#include "app/url_policy.h"
-#include "app/vip_mode.h"
 #include "res/resource.h"
-
-bool MainWindow::yieldedTopmost = false;
 
 namespace {
 
@@ -22,6 +18,12 @@ constexpr wchar_t kTipPin[] = L"置顶";
 constexpr wchar_t kTipUnpin[] = L"取消置顶";
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+
+// Caption strip above the page, frame below and beside it.
+RECT BrowserPlace(int clientWidth, int clientHeight) {
+  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight);
+  return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 // Broadcast by the shell when its taskbar starts again, after it ended or crashed.
 UINT TaskbarCreatedMessage() {
@@ -100,7 +102,9 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   captionHeight = 25;
 
   CreateCaptionButtons();
-  CreateBrowserHost(window);
+  RECT client;
+  GetClientRect(window, &client);
+  CreateBrowserHost(window, BrowserPlace(client.right, client.bottom));
 
   RegisterAppBar();
   CreateCaptionFont();
@@ -203,15 +207,14 @@ LRESULT MainWindow::OnTogglePin(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 void MainWindow::SetTitle(const std::wstring& title) {
-  const std::wstring kept = TruncateTitle(title);
-  std::copy(kept.begin(), kept.end(), titleText);
-  titleText[kept.size()] = L'\0';
-  if (Handle()) SetWindowTextW(Handle(), titleText);
+  titleText = title;
+  if (Handle()) SetWindowTextW(Handle(), titleText.c_str());
 }
 
-void MainWindow::Navigate(const std::wstring& url) {
-  requestedUrl = url;
-  PageHost::Navigate(url);
+void MainWindow::SetVipMode() {
+  PageHost::SetVipMode();
+  DestroyTabButtons();
+  if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void MainWindow::CloseAndQuit(int code) {
@@ -244,7 +247,7 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(LOWORD(lParam), HIWORD(lParam));
+  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(BrowserPlace(LOWORD(lParam), HIWORD(lParam)));
   return 0;
 }
 
@@ -349,11 +352,10 @@ void MainWindow::DoPaint(HDC dc) {
 
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
-  if (startedFromVipClient) {
-    DestroyTabButtons();
+  if (VipMode()) {
     const skin::Rect t = skin::TitleRect(width);
     RECT title = {t.left, t.top, t.right, t.bottom};
-    DrawTextW(dc, titleText, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, titleText.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
   if (oldFont) SelectObject(dc, oldFont);
 }

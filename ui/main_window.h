@@ -29,25 +29,16 @@ class MainWindow : public fw::Dialog,
   // The modeless dialog from IDD_MAIN, without owner; not shown yet. Null on failure.
   HWND Create();
 
-  // Stores the title (at most 1023 characters) and makes it the window text. Does not
-  // repaint the caption.
+  // Stores the title and makes it the window text. Does not repaint the caption.
   void SetTitle(const std::wstring& title);
-  void Navigate(const std::wstring& url);
+  // The title drawn in the caption instead of the tabs, which go; see also PageHost's.
+  void SetVipMode();
   void CloseAndQuit(int code);
   void SetPinned(bool pin);
   void UpdateMaxButton(bool isMaximized, const RECT& windowRect) override;
 
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override { return FALSE; }
-
-  const wchar_t* TitleText() const { return titleText; }
-  bool Pinned() const { return pinned; }
-  HWND ButtonTips() const { return buttonTips; }
-  // The url last handed to Navigate.
-  const std::wstring& RequestedUrl() const { return requestedUrl; }
-
-  // True while a full-screen window has made the pinned window leave the topmost band.
-  static bool yieldedTopmost;
 
  protected:
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -78,11 +69,13 @@ class MainWindow : public fw::Dialog,
   // that screen readers can name the button.
   void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message = TTM_UPDATETIPTEXTW);
 
-  wchar_t titleText[1024] = {};
+  std::wstring titleText;
   HWND buttonTips = nullptr;
   bool pinned = false;
+  // While a full-screen window has made the pinned window leave the topmost band; an
+  // unpin does not end it, the full-screen window does.
+  bool yieldedTopmost = false;
   HICON captionIcon = nullptr;
   HFONT captionFont = nullptr;
-  std::wstring requestedUrl;
   HWND focusBeforeDeactivation = nullptr;
 };

@@ -82,11 +82,7 @@ std::string ShownTip(HWND main) {
 }
 
 LPCWSTR CursorId(const std::string& name) {
-  if (name == "sizewe") return IDC_SIZEWE;
-  if (name == "sizens") return IDC_SIZENS;
-  if (name == "sizenwse") return IDC_SIZENWSE;
-  if (name == "sizenesw") return IDC_SIZENESW;
-  return IDC_ARROW;
+  return name == "sizenwse" ? IDC_SIZENWSE : IDC_ARROW;
 }
 
 HCURSOR referenceCursor = nullptr;

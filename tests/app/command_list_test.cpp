@@ -1,5 +1,6 @@
-// The command-line grammar, the url rules and the bounds of the shared area's text; natively
-// the areas are heap vectors of the exact size, so the sanitizers see any access past them.
+// The command-line grammar, the command table and the bounds of the shared area's text;
+// natively the areas are heap vectors of the exact size, so the sanitizers see any access
+// past them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,24 +9,18 @@
 
 #include "app/command_area.h"
 #include "app/command_list.h"
-#include "app/url_policy.h"
+#include "app/command_table.h"
 
 namespace {
 
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 using Unit = unsigned short;  // one UTF-16 unit, as in the area on every platform
 
-TEST(app_test, split_token_and_is_link_tables) {
+TEST(app_test, split_token_table) {
   const std::pair<const wchar_t*, Entries::value_type> splits[] = {
       {L"-url:a:b", {L"url", L"a:b"}}, {L"/title:T", {L"title", L"T"}}, {L"-url", {L"-url", L""}},
       {L"-:abc", {L"", L""}},          {L"ab:", {L"b", L""}},           {L"--quitby:q", {L"-quitby", L"q"}}};
   for (const auto& [token, want] : splits) EXPECT_EQ(SplitToken(token), want) << token;
-  const std::pair<const wchar_t*, bool> links[] = {
-      {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
-      {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
-      // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
-      {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
-  for (const auto& [text, link] : links) EXPECT_EQ(IsLink(text), link) << text;
 }
 
 TEST(app_test, read_command_tokens_table) {
@@ -47,22 +42,59 @@ TEST(app_test, read_command_tokens_table) {
   }
 }
 
-TEST(app_test, url_rules_and_title_cut) {
-  const std::tuple<std::wstring, bool, bool> rows[] = {  // relayed, at start-up
-      {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
-      {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
-      {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
-      {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true},
+// Each command as the running program hears it, in order.
+struct Recorder : CommandTarget {
+  void Navigate(const std::wstring& url) override { log += L"url " + url + L";"; }
+  void SetTitle(const std::wstring& title) override { log += L"title " + title + L";"; }
+  void SetVipMode() override { log += L"vip;"; }
+  void Quit() override { log += L"quit;"; }
+  void BringToFront() override { log += L"front;"; }
+  std::wstring log;
+};
+
+TEST(app_test, start_up_tokens_then_the_defaults) {
+  const std::wstring longTitle(1024, L'x');
+  const struct Row {
+    std::vector<std::wstring> tokens;
+    std::wstring log;
+  } rows[] = {
+      {{}, L"url D;title T;"},
+      {{L"-title:Abc", L""}, L"title Abc;url D;"},
+      {{L"-url:"}, L"url ;title T;"},  // an empty url is a url: no default page
+      {{L"-url:http://a/", L"-title:A B", L"/url:https://b/", L"-title:C"}, L"url http://a/;title A B;url https://b/;title C;"},
+      {{L"-url:javascript:alert(1)"}, L"url D;title T;"},  // refused as if none had been given
+      {{L"-url:file:///c:/x.html"}, L"url file:///c:/x.html;title T;"},
+      {{L"magnet:?xt=urn:btih:00", L"-operation:bringwindowtotop"}, L"url D;title T;"},
+      {{L"-startfrom:zvvip", L"-quitby:zvvip"}, L"vip;quit;url D;title T;"},
+      {{L"-quitby:zvvip"}, L"quit;url D;title T;"},
+      {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"url D;title T;"},
+      {{L"-title:" + longTitle}, L"title " + longTitle.substr(0, 1023) + L";url D;"},
   };
-  for (const auto& [url, relayed, startup] : rows) {
-    EXPECT_EQ(IsNavigableRelayedUrl(url), relayed) << url;
-    EXPECT_EQ(IsNavigableStartupUrl(url), startup) << url;
+  for (const Row& r : rows) {
+    Recorder program;
+    CommandTable(program).ApplyStartup(r.tokens, L"D", L"T");
+    EXPECT_EQ(program.log, r.log) << testing::PrintToString(r.tokens);
   }
-  const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
-  const std::pair<std::wstring, std::size_t> titles[] = {
-      {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023},
-      {a1021 + L"a" + pair.substr(0, 1) + L"b", 1023}};  // a lone high half is cut like any unit
-  for (const auto& [title, kept] : titles) EXPECT_EQ(TruncateTitle(title), title.substr(0, kept)) << title.size();
+}
+
+TEST(app_test, relayed_lists_in_turn) {
+  const struct Row {
+    std::vector<CommandList> lists;
+    std::wstring log;
+  } rows[] = {
+      {{{{L"operation", L"bringwindowtotop"}, {L"title", L"T"}, {L"url", L"https://a/x"}}}, L"front;title T;url https://a/x;"},
+      {{{{L"url", L"MAGNET:?xt=urn:btih:AB"}, {L"path", L"C:\\x.torrent"}}}, L"url MAGNET:?xt=urn:btih:AB;"},
+      {{{{L"url", L"javascript:alert(1)"}, {L"operation", L"other"}}}, L""},
+      // Only the VIP client that started us may end us: "quitby" comes before "startfrom".
+      {{{{L"quitby", L"zvvip"}}}, L""},
+      {{{{L"quitby", L"zvvip"}, {L"startfrom", L"zvvip"}}, {{L"quitby", L"zvvip"}}}, L"vip;quit;"},
+  };
+  for (const Row& r : rows) {
+    Recorder program;
+    CommandTable table(program);
+    for (const CommandList& list : r.lists) table.ApplyRelayed(list);
+    EXPECT_EQ(program.log, r.log) << testing::PrintToString(r.lists);
+  }
 }
 
 TEST(app_test, area_reads_and_writes_stay_in_bounds) {

@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/command_window.h"
 #include "app/instance_claim.h"
 #include "app/single_instance.h"
+#include "tests/win_pump.h"
 
 namespace {
 
@@ -28,20 +28,6 @@ const std::wstring kExe = [] {
 }();
 const std::wstring kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
-
-void Drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-// Runs our messages (we may be the receiver) until done() or the bound.
-template <class Done>
-void PumpUntil(Done&& done, DWORD ms = kTimeoutMs) {
-  for (const ULONGLONG end = GetTickCount64() + ms; !done() && GetTickCount64() < end;) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    Drain();
-  }
-}
 
 bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
@@ -78,10 +64,6 @@ long Finish(HANDLE process) {
   GetExitCodeProcess(process, &code);
   CloseHandle(process);
   return static_cast<long>(code);
-}
-
-TEST(app_relay_test, the_splitter_never_answers_its_own_program_path) {
-  for (const std::wstring& text : {std::wstring(), std::wstring(L"\0-url:a", 7)}) EXPECT_TRUE(SplitCommandLine(text).empty());
 }
 
 // This process plays the running instance, and maps the area as another process would.

@@ -1,10 +1,12 @@
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "browser/url_policy.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 TEST(browser_core_test, version_text_by_count) {
@@ -17,6 +19,30 @@ TEST(browser_core_test, nav_item_count_is_bounded) {
   const struct { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
       {long(kMaxNavItems) + 1, kMaxNavItems}, {-1, kMaxNavItems}};  // negative: taken as unsigned, then bounded
   for (const auto& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
+}
+
+TEST(browser_core_test, links_url_rules_and_title_cut) {
+  const std::pair<const wchar_t*, bool> links[] = {
+      {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
+      {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
+      // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
+      {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
+  for (const auto& [text, link] : links) EXPECT_EQ(IsLink(text), link) << text;
+  const std::tuple<std::wstring, bool, bool> rows[] = {  // relayed, at start-up
+      {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
+      {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
+      {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
+      {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true},
+  };
+  for (const auto& [url, relayed, startup] : rows) {
+    EXPECT_EQ(IsNavigableRelayedUrl(url), relayed) << url;
+    EXPECT_EQ(IsNavigableStartupUrl(url), startup) << url;
+  }
+  const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
+  const std::pair<std::wstring, std::size_t> titles[] = {
+      {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023},
+      {a1021 + L"a" + pair.substr(0, 1) + L"b", 1023}};  // a lone high half is cut like any unit
+  for (const auto& [title, kept] : titles) EXPECT_EQ(TruncateTitle(title), title.substr(0, kept)) << title.size();
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // Url and title rules: see url_policy.h.
-#include "app/url_policy.h"
+#include "browser/url_policy.h"
 
-#include "app/command_list.h"
+const wchar_t* const linkPrefixes[5] = {L"http://", L"ftp://", L"ed2k://", L"strovik://",
+                                        L"magnet:?"};
 
 namespace {
 
@@ -32,6 +33,17 @@ bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
+
+bool IsLink(const std::wstring& text) {
+  for (const wchar_t* prefix : linkPrefixes) {
+    const std::wstring p(prefix);
+    if (text.size() < p.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < p.size() && same; ++i) same = FoldAscii(text[i]) == FoldAscii(p[i]);
+    if (same) return true;
+  }
+  return false;
+}
 
 bool IsNavigableRelayedUrl(const std::wstring& url) {
   const std::wstring rest = url.substr(SkipLeadingBlanks(url));

@@ -1,5 +1,5 @@
 // The reading procedure transcribed step by step, recursively, with the stream's own
-// extraction: the oracle the grammar core is checked against, by the tests and the fuzzer.
+// extraction: the oracle the fuzzer checks the grammar core against.
 #pragma once
 
 #include <algorithm>

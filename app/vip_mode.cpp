@@ -1,3 +1,0 @@
-#include "app/vip_mode.h"
-
-int startedFromVipClient = 0;
