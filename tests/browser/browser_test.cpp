@@ -359,7 +359,9 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   } keys[] = {{WM_KEYDOWN, 'N', 0x80, 0, 0, S_OK},      {WM_KEYDOWN, 'O', 0x80, 0, 0, S_OK},
               {WM_KEYDOWN, 'N', 0x80, 0x80, 0, S_OK},   {WM_KEYDOWN, 'O', 0x80, 0x80, 0, S_OK},
               {WM_KEYDOWN, 'O', 0x80, 0, 0x80, S_FALSE}, {WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE}};
+              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE},
+              {WM_KEYDOWN, 'V', 0x80, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
+              {WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
   for (const auto& k : keys) {
     BYTE held[256] = {};
     held[VK_CONTROL] = k.control, held[VK_SHIFT] = k.shift, held[VK_MENU] = k.alt;
