@@ -28,8 +28,11 @@ function(kp_delay_loaded dll)
       endif()
     endforeach()
     file(WRITE ${out}.def "LIBRARY ${dll}.dll\nEXPORTS\n${exports}")
-    execute_process(COMMAND ${KP_DLLTOOL} --input-def ${out}.def --output-delaylib ${out} --dllname ${dll}.dll
-                    RESULT_VARIABLE failed)
+    # Named relative to its folder: dlltool names the library's symbols after the output path,
+    # and a build folder in them would make the program differ from one checkout to another.
+    execute_process(COMMAND ${KP_DLLTOOL} --input-def lib${dll}_delay.a.def --output-delaylib lib${dll}_delay.a
+                            --dllname ${dll}.dll
+                    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/delay_load RESULT_VARIABLE failed)
     if(failed)
       file(REMOVE ${out})
     endif()
