@@ -119,7 +119,7 @@ HANDLE CommandWindow::CreateArea(const wchar_t* name, const wchar_t* sddl, bool&
   return area;
 }
 
-bool CommandWindow::Open(const std::wstring& /*commandLine*/) {
+bool CommandWindow::Open() {
   if (view) return true;
   AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
 
@@ -212,10 +212,10 @@ void CommandWindow::AddListener(CommandListener* listener) {
 
 void CommandWindow::Dispatch(const std::wstring& text) {
   if (text.empty()) return;
-  ParseCommandList(text, currentList);
-  // A listener may pump messages and so run a nested Dispatch; the rest of this round
-  // still gets this round's list.
-  const CommandList list = currentList;
+  // Its own copy: a listener may pump messages and so run a nested Dispatch, and the rest
+  // of this round still gets this round's list.
+  CommandList list;
+  ParseCommandList(text, list);
   for (std::size_t i = 0; i < listeners.size(); ++i) listeners[i]->OnCommands(list);
 }
 

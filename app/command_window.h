@@ -37,8 +37,8 @@ class CommandWindow {
   CommandWindow& operator=(const CommandWindow&) = delete;
 
   // Finds the running instance's window or creates our own, then creates or opens the
-  // shared area. True exactly when the area is mapped. The command line is not used.
-  bool Open(const std::wstring& commandLine);
+  // shared area. True exactly when the area is mapped.
+  bool Open();
   // A second start's Open: relays go to running, another process's command window, and no
   // window of our own is made. True exactly when the area is mapped.
   bool Attach(HWND running);
@@ -56,8 +56,6 @@ class CommandWindow {
   HWND OwnWindow() const { return ownWindow; }
   HWND Target() const { return target; }
   bool HasArea() const { return view != nullptr; }
-  // The latest list parsed by Dispatch.
-  const CommandList& CurrentList() const { return currentList; }
 
   // Calls function(kCommandMessage, MSGFLT_ADD) from an already-loaded module, so that
   // lower-integrity senders may post to us. False, and nothing done, when either is missing.
@@ -76,7 +74,6 @@ class CommandWindow {
   HANDLE mapping = nullptr;
   volatile wchar_t* view = nullptr;
   std::vector<CommandListener*> listeners;
-  CommandList currentList;
   bool handling = false;
   bool handleAgain = false;
 };

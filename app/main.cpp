@@ -14,13 +14,6 @@
 fw::AppModule fw::appModule;
 static ShellApp shellApp;
 
-namespace {
-
-// The window framework's own type library, which the module is initialised with.
-constexpr GUID kFrameworkLibId = {0x44EC0535, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine, int showCommand) {
   // First of all: a second start needs none of what follows. The mutex is held until the
   // process ends; the system releases it, which lets the next start be first.
@@ -35,13 +28,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLin
   }
 
   // Made at once, so that starts waiting for us find it.
-  HRESULT status = CommandWindow::Instance().Open(commandLine) ? S_OK : E_FAIL;
+  HRESULT status = CommandWindow::Instance().Open() ? S_OK : E_FAIL;
 
   // OLE rather than bare COM: the page's drag and drop registration needs it.
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  const HRESULT module = fw::appModule.Init(instance, &kFrameworkLibId);
+  const HRESULT module = fw::appModule.Init(instance);
   if (SUCCEEDED(status)) status = module;
   fw::AxWinInit();
 

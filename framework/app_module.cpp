@@ -60,10 +60,9 @@ int MessageLoop::Run() {
 AppModule::AppModule() { InitializeCriticalSection(&lock); }
 AppModule::~AppModule() { DeleteCriticalSection(&lock); }
 
-HRESULT AppModule::Init(HINSTANCE moduleInstance, const GUID* id) {
+HRESULT AppModule::Init(HINSTANCE moduleInstance) {
   if (!moduleInstance) return E_INVALIDARG;
   instance = moduleInstance;
-  if (id) libId = *id;
   return S_OK;
 }
 

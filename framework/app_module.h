@@ -57,7 +57,7 @@ class AppModule {
   AppModule(const AppModule&) = delete;
   AppModule& operator=(const AppModule&) = delete;
 
-  HRESULT Init(HINSTANCE instance, const GUID* libId = nullptr);
+  HRESULT Init(HINSTANCE instance);
   void Term();
   HINSTANCE Instance() const { return instance; }
 
@@ -71,7 +71,6 @@ class AppModule {
   mutable CRITICAL_SECTION lock;
   std::map<DWORD, MessageLoop*> loops;
   HINSTANCE instance = nullptr;
-  GUID libId = {};
 };
 
 // The process's module. Defined once, in the program's entry file or a test's, before any

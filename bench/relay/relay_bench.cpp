@@ -101,7 +101,7 @@ int Listen() {
   stamp.ack = ack;
   stamp.clock = static_cast<volatile LONGLONG*>(MapViewOfFile(clockArea, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONGLONG)));
   CommandWindow& channel = CommandWindow::Instance();
-  if (!stamp.clock || !channel.Open(L"") || !channel.OwnWindow()) return 3;
+  if (!stamp.clock || !channel.Open() || !channel.OwnWindow()) return 3;
   channel.AddListener(&stamp);
   // Bounded even if the driver dies: no message for 60 s ends the listener.
   SetTimer(nullptr, 0, 60000, nullptr);
@@ -130,7 +130,7 @@ std::vector<double> ProcessStarts(int runs) {
 std::vector<double> InProcess(int relays) {
   std::vector<double> us;
   CommandWindow channel;
-  if (!channel.Open(L"") || !channel.OwnWindow()) return us;
+  if (!channel.Open() || !channel.OwnWindow()) return us;
   Stamp stamp;
   channel.AddListener(&stamp);
   for (int i = 0; i < relays; ++i) {
@@ -159,7 +159,7 @@ std::vector<double> AcrossProcesses(int relays) {
   CommandWindow channel;
   HANDLE areaHandle = OpenFileMappingW(FILE_MAP_READ, FALSE, kCommandAreaName);
   auto* area = areaHandle ? static_cast<const volatile wchar_t*>(MapViewOfFile(areaHandle, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-  if (target && area && channel.Open(L"") && channel.Target() == target) {
+  if (target && area && channel.Open() && channel.Target() == target) {
     for (int i = 0; i < relays; ++i) {
       // Start each relay on a free area, or Send would measure its own 100 ms polling.
       for (int spin = 0; spin < 1000 && CommandAreaPending(area); ++spin) Sleep(1);

@@ -71,7 +71,7 @@ class relay_process : public testing::Test {
  protected:
   void SetUp() override {
     mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
-    ASSERT_TRUE(channel.Open(L""));
+    ASSERT_TRUE(channel.Open());
     ASSERT_NE(channel.OwnWindow(), nullptr) << "a command window is left over from an earlier test";
     first.window = channel.OwnWindow();
     channel.AddListener(&first);
@@ -216,7 +216,7 @@ TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
       area = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
     ASSERT_NE(area, nullptr) << "the squatter made no area";
     CommandWindow running;
-    EXPECT_FALSE(running.Open(L""));
+    EXPECT_FALSE(running.Open());
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
     // Finds our mutex and window but cannot hand anything over, and says so.
     EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), kExitNotRelayed);
