@@ -6,6 +6,22 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  cat <<'TEXT'
+usage: ./run.sh [program arguments…]
+Builds the Windows program (windows preset) and runs it under Wine with the arguments,
+such as -url:<address> -title:<text> -startfrom:zvvip -quitby:zvvip.
+With DISPLAY set the window opens there and run.sh waits for the program to end.
+Without a display it runs on a virtual one: once the window is up a screenshot is saved
+to build/screenshot.png and the program is ended (KP_WINDOW_WAIT: half-seconds to wait
+for the window, 120 by default).
+When the program ends by itself its exit code is printed and is run.sh's own:
+0 a quit by -quitby:zvvip, or a second start that handed its command line over;
+2 the window was closed.
+TEXT
+  exit 0
+fi
+
 scripts/bootstrap
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target kestrelpane
@@ -15,7 +31,9 @@ export KP_WINEPREFIX=$PWD/build/windows/wineprefix
 export WINEPREFIX=$KP_WINEPREFIX
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec cmake/wine-run "$exe" "$@"
+  cmake/wine-run "$exe" "$@" && rc=0 || rc=$?
+  echo "the program ended with exit code $rc"
+  exit "$rc"
 fi
 
 exec {fd}<> <(:)
@@ -43,12 +61,15 @@ if [ -n "$window" ]; then
   sleep 1  # let it paint
   import -window root "$shot"
   echo "screenshot: $shot"
-else
+elif kill -0 "$app_pid" 2>/dev/null; then
   echo "the window did not appear"
 fi
 if kill -0 "$app_pid" 2>/dev/null; then
   echo "the program is still running; ending it"
 else
   wait "$app_pid" && rc=0 || rc=$?
-  echo "the program ended with exit code $rc"
+  shown=""
+  [ -n "$window" ] || shown=", without showing its window"
+  echo "the program ended by itself with exit code $rc$shown"
+  exit "$rc"
 fi

@@ -5,9 +5,26 @@
 #   ./test.sh            everything
 #   ./test.sh host       only the native build and tests
 #   ./test.sh windows    only the Windows build and its tests under Wine
+#   ./test.sh --help     the usage
 set -euo pipefail
 cd "$(dirname "$0")"
+
+usage() {
+  cat <<'TEXT'
+usage: ./test.sh [all|host|windows]
+  all (the default)  the native build and tests, the fuzzer's short run, the Windows
+                     build and its tests under Wine, the acceptance suite and the packages
+  host               only the native build, its tests and the fuzzer's short run
+  windows            only the Windows build, its tests, the acceptance suite and the packages
+Exit code 0 when everything passed, 1 when something failed, 2 for a wrong argument.
+TEXT
+}
 which=${1:-all}
+case "$which:$#" in
+  all:[01] | host:1 | windows:1) ;;
+  -h:1 | --help:1) usage; exit 0 ;;
+  *) usage >&2; exit 2 ;;
+esac
 
 scripts/bootstrap
 

@@ -8,7 +8,18 @@
 #error "KP_DEFAULT_URL comes from the build (CMake cache setting KP_DEFAULT_URL)"
 #endif
 
-const wchar_t* ShellApp::DefaultUrl() { return KP_DEFAULT_URL; }
+std::wstring ShellApp::DefaultUrl() {
+  if (KP_DEFAULT_URL[0]) return KP_DEFAULT_URL;
+  // res: names the module by its full path; the buffer grows for long-path installs.
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = 0;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size() &&
+         path.size() < 32768) {
+    path.resize(path.size() * 2);
+  }
+  path.resize(length);
+  return L"res://" + path + L"/start.html";
+}
 
 int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   fw::MessageLoop loop;

@@ -12,8 +12,9 @@
 
 class ShellApp : public CommandListener, private CommandTarget {
  public:
-  // The start page when the command line names none.
-  static const wchar_t* DefaultUrl();
+  // The start page when the command line names none: the build's site, or the welcome
+  // page in the program's resources when the build names none.
+  static std::wstring DefaultUrl();
   static constexpr wchar_t kDefaultTitle[] = L"云播放特权";
 
   // Creates the window, applies the command line, shows the window (unless the line asks to

@@ -5,7 +5,14 @@
 
 namespace kp_tools {
 
-// "<1|0>\t<magnet link or nothing>\t<shown>\n" for the file at `path`.
-std::string inspect_line(const std::wstring& path, const std::string& shown);
+inline constexpr char usage[] =
+    "usage: torrent-inspect FILE...\n"
+    "One line per file: <1|0><TAB><magnet link or nothing><TAB><path>, 1 when the torrent\n"
+    "names a video file. Exit code 1 when a file cannot be read (its line still comes),\n"
+    "2 without files.\n";
+
+// "<1|0>\t<magnet link or nothing>\t<shown>\n" for the file at `path`; `readable` is set
+// false when the file cannot be opened.
+std::string inspect_line(const std::wstring& path, const std::string& shown, bool& readable);
 
 }  // namespace kp_tools
