@@ -1,19 +1,16 @@
-// The acceptance driver's eyes and hands on the Windows side, for what X cannot tell:
-// window rectangles and styles, the tooltip's text, the cursor, and messages the taskbar
-// would send. Reads one command a line on stdin and answers one line on stdout, so the
-// suite pays for one Wine start only.
+// The acceptance driver's eyes and hands on the Windows side, for what X cannot tell. One
+// command a line on stdin, one answer a line on stdout, so the suite pays for one Wine start:
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
-//   trace <hex> | trace show <n>: posts that system command, or shows the window with that
-//   command as another program does, and lists each distinct "iconic left top right bottom"
-//   the window passes through, separated by ';', until it has held still a while
+//   trace <hex> | trace show <n>: posts that system command, or shows the window with it as another
+//     program does, and lists each distinct "iconic left top right bottom" the window passes
+//     through, separated by ';', until it has held still a while
 //   focus: "inactive", "none", "page" (the host's window tree) or the focused window's class
-//   appbar [forget]: whether the shell holds the window's app-bar registration; or drop it,
-//   as a taskbar that starts again has; taskbarcreated: the shell's broadcast, sent
-//   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide
-// show puts up a plain white window of our own, which takes the foreground: topmost and
-// small, it shows a system cursor to compare the program's with on the X side (Wine's cursor
-// handles mean nothing in another process); not topmost, it is the other program that a
-// pinned window stays above.
+//   appbar [forget]: whether the shell holds the window's app-bar registration, or drop it as a
+//     taskbar that starts again has; taskbarcreated: the shell's broadcast
+//   show <cursor> <x> <y> <width> <height> <topmost 0|1> | hide: a plain white window of our own,
+//     which takes the foreground. Topmost and small, it shows a system cursor to compare the
+//     program's with on the X side (Wine's cursor handles mean nothing in another process); not
+//     topmost, it is the other program that a pinned window stays above.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -35,19 +32,21 @@ struct Found {
 // The program's main window is the only visible top-level dialog on our display.
 Found FindMain() {
   Found found;
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (IsWindowVisible(w) && lstrcmpW(cls, kDialogClass) == 0) {
-          auto* f = reinterpret_cast<Found*>(p);
-          if (!f->first) f->first = w;
-          ++f->count;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kDialogClass, nullptr));) {
+    if (IsWindowVisible(w) && !found.count++) found.first = w;
+  }
   return found;
+}
+
+std::string Text(const RECT& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
+}
+
+RECT WindowBox(HWND w) {
+  RECT r = {};
+  GetWindowRect(w, &r);
+  return r;
 }
 
 // The text of the tip now shown for the main window, read out of the owning process.
@@ -81,27 +80,17 @@ std::string ShownTip(HWND main) {
   return answer;
 }
 
-LPCWSTR CursorId(const std::string& name) {
-  return name == "sizenwse" ? IDC_SIZENWSE : IDC_ARROW;
-}
-
 HCURSOR referenceCursor = nullptr;
 int referenceTopmost = 0;
 HANDLE referenceThread = nullptr;
 DWORD referenceThreadId = 0;
 
-LRESULT CALLBACK ReferenceProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SETCURSOR) {
-    SetCursor(referenceCursor);
-    return TRUE;
-  }
-  return DefWindowProcW(w, message, wParam, lParam);
-}
-
 DWORD WINAPI ReferenceWindow(LPVOID param) {
   const RECT at = *static_cast<RECT*>(param);
   WNDCLASSW wc = {};
-  wc.lpfnWndProc = ReferenceProc;
+  wc.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    return message == WM_SETCURSOR ? (SetCursor(referenceCursor), TRUE) : DefWindowProcW(w, message, wParam, lParam);
+  };
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = L"kp_probe_window";
@@ -121,8 +110,7 @@ std::string Answer(const std::string& line) {
   if (line == "workarea") {
     RECT r = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-           std::to_string(r.bottom);
+    return Text(r);
   }
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};
@@ -131,7 +119,7 @@ std::string Answer(const std::string& line) {
                     &referenceTopmost) != 6) {
       return "error";
     }
-    referenceCursor = LoadCursorW(nullptr, CursorId(name));
+    referenceCursor = LoadCursorW(nullptr, std::string(name) == "sizenwse" ? IDC_SIZENWSE : IDC_ARROW);
     referenceThread = CreateThread(nullptr, 0, ReferenceWindow, &at, 0, &referenceThreadId);
     return referenceThread ? "ok" : "error";
   }
@@ -151,13 +139,8 @@ std::string Answer(const std::string& line) {
                : "error";
   }
   if (!main.first) return "none";
-  HWND w = main.first;
-  if (line == "rect") {
-    RECT r = {};
-    GetWindowRect(w, &r);
-    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-           std::to_string(r.bottom);
-  }
+  const HWND w = main.first;
+  if (line == "rect") return Text(WindowBox(w));
   if (line == "buttons") {
     int n = 0;
     for (HWND c = nullptr; (c = FindWindowExW(w, c, L"WTL_BitmapButton", nullptr));) ++n;
@@ -167,13 +150,12 @@ std::string Answer(const std::string& line) {
     // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
     // bottom-right of the window) lies inside it.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    RECT box = {}, r = {};
-    GetWindowRect(w, &r);
+    RECT box = {};
+    const RECT r = WindowBox(w);
     if (GetWindowRgn(w, region) == ERROR) return "none";
     GetRgnBox(region, &box);
     const int right = r.right - r.left - 1, bottom = r.bottom - r.top - 1;
-    std::string answer = std::to_string(box.left) + " " + std::to_string(box.top) + " " + std::to_string(box.right) +
-                         " " + std::to_string(box.bottom);
+    std::string answer = Text(box);
     for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}}) {
       answer += PtInRegion(region, p.x, p.y) ? " 1" : " 0";
     }
@@ -205,20 +187,13 @@ std::string Answer(const std::string& line) {
   if (line == "iconic") return IsIconic(w) ? "1" : "0";
   if (line == "topmost") return (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "1" : "0";
   if (line == "tip") return ShownTip(w);
-  if (line.rfind("syscommand ", 0) == 0) {
-    // Posted, as the taskbar button's menu does.
-    const WPARAM command = std::stoul(line.substr(11), nullptr, 16);
-    return PostMessageW(w, WM_SYSCOMMAND, command, 0) ? "ok" : "error";
+  if (line.rfind("syscommand ", 0) == 0) {  // posted, as the taskbar button's menu does
+    return PostMessageW(w, WM_SYSCOMMAND, std::stoul(line.substr(11), nullptr, 16), 0) ? "ok" : "error";
   }
   if (line.rfind("trace ", 0) == 0) {
     // Sampled, not hooked: a state held for less than a millisecond is missed, but one a
     // user could see on screen is not.
-    auto state = [w] {
-      RECT r = {};
-      GetWindowRect(w, &r);
-      return std::string(IsIconic(w) ? "1 " : "0 ") + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-             std::to_string(r.right) + " " + std::to_string(r.bottom);
-    };
+    auto state = [w] { return std::string(IsIconic(w) ? "1 " : "0 ") + Text(WindowBox(w)); };
     std::string seen = state(), last = seen;
     // Asynchronous, so that the window is watched while it moves.
     const bool show = line.rfind("trace show ", 0) == 0;

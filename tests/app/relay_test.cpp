@@ -135,9 +135,7 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
     Sleep(500);  // not listening yet
     // Each start waits until its text is taken, so we keep taking until both have ended.
     PumpUntil([&] { return second.lists.size() >= want.size() && Ended(later) && (!earlier || Ended(earlier)); });
-    if (earlier) {
-      EXPECT_EQ(Finish(earlier), 0);
-    }
+    EXPECT_EQ(earlier ? Finish(earlier) : 0, 0);
     EXPECT_EQ(Finish(later), 0);
     EXPECT_EQ(first.lists, want);
     EXPECT_EQ(second.lists, want) << "the first listener's change leaked";

@@ -49,7 +49,7 @@ outcome read(const std::string& input) {
     return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
-TEST(bencode_test, reads_agree_with_the_scanner) {
+TEST(bencode_test, reads_and_where_the_scanner_starts) {
     const std::pair<std::string, outcome> rows[] = {
         {"i+05e", {"i5e", var::integer, good, 5}}, {"ie", {"i0e", var::integer, fail, 1}},
         {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
@@ -72,20 +72,11 @@ TEST(bencode_test, reads_agree_with_the_scanner) {
         {" \t\n", {"", var::none, eof_fail, 3}}, {"x", {"", var::none, fail, 1}},
         {" d 1:b i+01e 1:a l 0003:xyz e e", {"d1:al3:xyze1:bi1ee", var::dictionary, good, 31}},
     };
-    for (const auto& [input, want] : rows) {
-        SCOPED_TRACE("input \"" + input + "\"");
-        EXPECT_EQ(read(input), want);
-        // The scanner, from every offset, spans exactly what the reader takes from there.
-        for (std::size_t pos = 0; pos <= input.size(); ++pos) {
-            const outcome tail = read(input.substr(pos));
-            zv::encoding::bencoding::span s;
-            const bool good_tail = std::get<2>(tail) == good;
-            ASSERT_EQ(zv::encoding::bencoding::scan_value(input.data(), input.size(), pos, s), good_tail) << pos;
-            if (good_tail) {
-                EXPECT_EQ(s.end, pos + static_cast<std::size_t>(std::get<3>(tail))) << pos;
-            }
-        }
-    }
+    for (const auto& [input, want] : rows) EXPECT_EQ(read(input), want) << "input \"" << input << "\"";
+    // That the scanner spans what the reader takes is the fuzzer's; here a start past 0 and past the end.
+    zv::encoding::bencoding::span s;
+    EXPECT_TRUE(zv::encoding::bencoding::scan_value("x li1ee 1:a", 11, 1, s) && s.begin == 2 && s.end == 7);
+    EXPECT_FALSE(zv::encoding::bencoding::scan_value("li1ee", 5, 6, s));
 }
 
 TEST(bencode_test, depth_length_and_memory_limits) {

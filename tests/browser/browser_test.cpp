@@ -1,8 +1,6 @@
 // The page host with the real WebBrowser control and JScript standing in for the page:
 // hosting and navigation, the document-host answers, window.external, the tab buttons,
 // and drops of real file lists with the exact text the shipped page's script receives.
-// A source that offers only MOVE stands in for a real OLE drag: the source hears what
-// DragEnter and Drop answer.
 #include <winsock2.h>
 #include <windows.h>
 #include <activscp.h>
@@ -26,11 +24,18 @@ using Urls = std::map<std::wstring, std::wstring>;
 using Box = std::array<LONG, 4>;
 constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
 
-std::wstring Widen(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), int(wide.size())));
-  return wide;
-}
+std::wstring Widen(const std::string& utf8) { return std::filesystem::u8path(utf8).wstring(); }
+
+// A COM object of the test's own, on the stack or static: one interface, not counted.
+template <class Interface>
+struct Uncounted : Interface {
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == __uuidof(Interface) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+};
 
 PageHost* tabTarget = nullptr;  // where the parent sends tab clicks, as the main window does
 
@@ -83,7 +88,7 @@ struct LoopbackServer {
 };
 
 // The page's script: JScript, whose `window.external` is what the host's GetExternal gives.
-class ScriptPage : public IActiveScriptSite {
+class ScriptPage : public Uncounted<IActiveScriptSite> {
  public:
   explicit ScriptPage(fw::IDocHostUIHandlerDispatch* host) {
     host->GetExternal(external.Put());
@@ -123,12 +128,6 @@ class ScriptPage : public IActiveScriptSite {
     return text;
   }
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    *object = iid == IID_IUnknown || iid == IID_IActiveScriptSite ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP GetItemInfo(LPCOLESTR, DWORD, IUnknown** item, ITypeInfo** info) override {
     if (info) *info = nullptr;
     if (item) (*item = external.Get())->AddRef();
@@ -200,20 +199,16 @@ std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) 
   const DROPFILES header{sizeof header, {}, FALSE, wide};
   std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
   for (const auto& path : paths) {
-    if (wide) {
-      bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * 2);
-      continue;
-    }
-    std::string ansi(WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi.data(), int(ansi.size()), nullptr, nullptr);
-    bytes += ansi;  // with its terminating zero
+    char ansi[MAX_PATH * 2];  // the ANSI list holds one short path
+    if (wide) bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * 2);
+    else bytes.append(ansi, WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr));
   }
   bytes.append(wide ? 2 : 1, '\0');
   return bytes;
 }
 
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
-class FileList : public IDataObject {
+class FileList : public Uncounted<IDataObject> {
  public:
   explicit FileList(std::string block, CLIPFORMAT offered = CF_HDROP) : offered(offered), bytes(std::move(block)) {}
   STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
@@ -223,12 +218,6 @@ class FileList : public IDataObject {
     memcpy(medium->hGlobal, bytes.data(), bytes.size());
     return S_OK;
   }
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    *object = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
   STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
   STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
@@ -246,14 +235,9 @@ class FileList : public IDataObject {
 };
 
 // Ends the drag with a drop once the target has been asked about it.
-struct DropSource : IDropSource {
+struct DropSource : Uncounted<IDropSource> {
   STDMETHODIMP QueryContinueDrag(BOOL, DWORD) override { return ++asked < 3 ? S_OK : DRAGDROP_S_DROP; }
   STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    return *object = iid == IID_IUnknown || iid == IID_IDropSource ? this : nullptr, *object ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
   int asked = 0;
 };
 
