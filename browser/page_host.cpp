@@ -10,6 +10,7 @@
 #include "bencoding/torrent.h"
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "framework/dpi.h"
 #include "res/resource.h"
 #include "ui/skin_geometry.h"
 
@@ -20,8 +21,8 @@
 namespace {
 
 // Caption strip above the host, frame below and beside it.
-RECT BrowserHostRect(int clientWidth, int clientHeight) {
-  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight);
+RECT BrowserHostRect(int clientWidth, int clientHeight, int dpi) {
+  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight, dpi);
   return RECT{r.left, r.top, r.right, r.bottom};
 }
 
@@ -136,7 +137,7 @@ void PageHost::CreateBrowserHost(HWND mainWindow, const wchar_t* control) {
   pageWindow = mainWindow;
   RECT client{};
   GetClientRect(mainWindow, &client);
-  host.Create(mainWindow, BrowserHostRect(client.right, client.bottom), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  host.Create(mainWindow, BrowserHostRect(client.right, client.bottom, PageDpi()), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
   fw::ComPtr<IUnknown> unknown;
   host.CreateControlEx(control, unknown.Put());
   if (unknown) unknown.As(IID_IWebBrowser2, browser);
@@ -150,7 +151,7 @@ void PageHost::CreateBrowserHost(HWND mainWindow, const wchar_t* control) {
 
 void PageHost::ResizeBrowserHost(int clientWidth, int clientHeight) {
   if (!host.Handle()) return;
-  const RECT rect = BrowserHostRect(clientWidth, clientHeight);
+  const RECT rect = BrowserHostRect(clientWidth, clientHeight, PageDpi());
   MoveWindow(host.Handle(), rect.left, rect.top, std::max(0L, rect.right - rect.left),
              std::max(0L, rect.bottom - rect.top), TRUE);
 }
@@ -335,14 +336,17 @@ void PageHost::CreateTabButtons() {
   RECT client{};
   GetClientRect(pageWindow, &client);
   const HINSTANCE module = GetModuleHandleW(nullptr);
+  const int dpi = PageDpi();
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  const int left = m.tabLeft, width = m.tabWidth, height = m.buttonHeight;
 
-  listTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_LIST, 95));
+  listTab->SetImageList(fw::LoadImageStripAt(module, skin::ArtworkId(IDB_TAB_LIST, dpi), width, height, 3));
   listTab->SetImages(0, 2, 1, 2);
-  listTab->Create(pageWindow, RECT{40, client.top, 135, client.bottom}, ID_TAB_LIST);
+  listTab->Create(pageWindow, RECT{left, client.top, left + width, client.bottom}, ID_TAB_LIST);
 
-  playerTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_PLAYER, 95));
+  playerTab->SetImageList(fw::LoadImageStripAt(module, skin::ArtworkId(IDB_TAB_PLAYER, dpi), width, height, 3));
   playerTab->SetImages(2, 2, 1, 2);
-  playerTab->Create(pageWindow, RECT{135, client.top, 230, client.bottom}, ID_TAB_PLAYER);
+  playerTab->Create(pageWindow, RECT{left + width, client.top, left + 2 * width, client.bottom}, ID_TAB_PLAYER);
 }
 
 void PageHost::SelectTab(const wchar_t* name) {
@@ -395,8 +399,10 @@ STDMETHODIMP PageHost::ShowContextMenu(DWORD, DWORD, DWORD, IUnknown*, IDispatch
 
 STDMETHODIMP PageHost::GetHostInfo(DWORD* flags, DWORD*) {
   if (!flags) return E_POINTER;
-  // No 3-D border, no outer border, no scroll bars, themed form controls.
-  *flags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_NO3DOUTERBORDER;
+  // No 3-D border, no outer border, no scroll bars, themed form controls, and the page
+  // drawn at the display's scale rather than at 96 DPI and stretched.
+  *flags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_NO3DOUTERBORDER |
+           DOCHOSTUIFLAG_DPI_AWARE;
   return S_OK;
 }
 

@@ -117,6 +117,8 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
  protected:
   // Where CallPageFunction finds the page's script object: the document's.
   virtual HRESULT PageScript(IDispatch** script);
+  // The dpi the owner lays the window out for.
+  virtual int PageDpi() const { return 96; }
 
  private:
   IDispatch* ExternalDispatch() { return static_cast<fw::IDocHostUIHandlerDispatch*>(this); }
