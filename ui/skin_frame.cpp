@@ -83,7 +83,7 @@ void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
   RedrawNow(window);
 
   for (const Placement& p : placements) {
-    MoveWindow(p.button->Handle(), cx - p.fromRight, 1, p.width, p.height, FALSE);
+    MoveWindow(p.button->Handle(), cx - p.fromRight, p.before.top, p.width, p.height, FALSE);
     InvalidateRect(window, &p.before, TRUE);
     RedrawNow(p.button->Handle());
   }

@@ -403,7 +403,7 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
   startedFromVipClient = 1;
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_OK);  // no menu in VIP mode
-  EXPECT_EQ(info.dwFlags, 0x0024000Cu);  // no borders, no scroll bars, themed controls
+  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
   EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
   EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
   EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
