@@ -289,6 +289,7 @@ LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (buttonTips) ::DestroyWindow(buttonTips);
   buttonTips = nullptr;
   const bool hadTabs = playerTab || listTab;
+  const bool listCurrent = listTab && listTab->Handle() && !IsWindowEnabled(listTab->Handle());
   DestroyTabButtons();
   SetPosAndLayout(suggested->left, suggested->top, suggested->right - suggested->left,
                   suggested->bottom - suggested->top, SWP_NOACTIVATE);
@@ -298,6 +299,7 @@ LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   UpdateMaxButton(maximized, now);
   CreateCaptionParts();
   if (hadTabs) CreateTabButtons();
+  if (listCurrent) SelectTab(L"list");
   RECT client;
   GetClientRect(Handle(), &client);
   ResizeBrowserHost(client.right, client.bottom);
