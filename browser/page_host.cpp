@@ -9,6 +9,7 @@
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
 #include "browser/url_policy.h"
+#include "framework/dpi.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -324,14 +325,15 @@ void PageHost::CreateTabButtons() {
   RECT client{};
   GetClientRect(pageWindow, &client);
   const HINSTANCE module = GetModuleHandleW(nullptr);
+  const int left = tabLayout.left, width = tabLayout.width, height = tabLayout.height;
 
-  listTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_LIST, 95));
+  listTab->SetImageList(fw::LoadImageStripAt(module, tabLayout.listImage, width, height, 3));
   listTab->SetImages(0, 2, 1, 2);
-  listTab->Create(pageWindow, RECT{40, client.top, 135, client.bottom}, ID_TAB_LIST);
+  listTab->Create(pageWindow, RECT{left, client.top, left + width, client.bottom}, ID_TAB_LIST);
 
-  playerTab->SetImageList(fw::LoadImageStrip(module, IDB_TAB_PLAYER, 95));
+  playerTab->SetImageList(fw::LoadImageStripAt(module, tabLayout.playerImage, width, height, 3));
   playerTab->SetImages(2, 2, 1, 2);
-  playerTab->Create(pageWindow, RECT{135, client.top, 230, client.bottom}, ID_TAB_PLAYER);
+  playerTab->Create(pageWindow, RECT{left + width, client.top, left + 2 * width, client.bottom}, ID_TAB_PLAYER);
 }
 
 void PageHost::SelectTab(const wchar_t* name) {
@@ -384,8 +386,10 @@ STDMETHODIMP PageHost::ShowContextMenu(DWORD, DWORD, DWORD, IUnknown*, IDispatch
 
 STDMETHODIMP PageHost::GetHostInfo(DWORD* flags, DWORD*) {
   if (!flags) return E_POINTER;
-  // No 3-D border, no outer border, no scroll bars, themed form controls.
-  *flags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_NO3DOUTERBORDER;
+  // No 3-D border, no outer border, no scroll bars, themed form controls, and the page
+  // drawn at the display's scale rather than at 96 DPI and stretched.
+  *flags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_NO3DOUTERBORDER |
+           DOCHOSTUIFLAG_DPI_AWARE;
   return S_OK;
 }
 

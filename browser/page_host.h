@@ -15,6 +15,7 @@
 #include "framework/ax_host.h"
 #include "framework/bitmap_button.h"
 #include "framework/com_ptr.h"
+#include "res/resource.h"
 
 // window.external's methods.
 enum : DISPID {
@@ -61,6 +62,14 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   HRESULT CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result);
   // Its second half: look the name up in a script object and invoke it as a method.
   static HRESULT CallScriptFunction(IDispatch* script, const wchar_t* name, DISPPARAMS* params, VARIANT* result);
+
+  // Where the caption's two tab buttons go and the artwork they show, at the window's scale:
+  // the window's skin decides, and hands it down before the buttons are made.
+  struct TabLayout {
+    int left = 40, width = 95, height = 25;
+    UINT listImage = IDB_TAB_LIST, playerImage = IDB_TAB_PLAYER;
+  };
+  void SetTabLayout(const TabLayout& layout) { tabLayout = layout; }
 
   // The script bridge.
   void SetNavItems(const VARIANT& items);
@@ -127,6 +136,7 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void RedrawTabs();
 
   HWND pageWindow = nullptr;
+  TabLayout tabLayout;
   bool vipMode = false;
   bool readingNav = false;             // inside SetNavItems
   DWORD dragEffect = DROPEFFECT_NONE;  // DragEnter's answer, which DragOver repeats

@@ -34,6 +34,16 @@ EDGE = (26, 31, 40)
 CAPTION_W, CAPTION_H = 850, 30
 BTN_W, BTN_H = 28, 25
 TAB_W, TAB_H = 95, 25
+TAB_LEFT = 40
+
+# The window's sets: 100 % under the plain names, 150 % and 200 % drawn again at their own
+# size (not resampled) as name_150.bmp and name_200.bmp.
+SCALES = (1.0, 1.5, 2.0)
+
+
+def px_at(v, s):
+    """The window's one rounding rule: v * s to the nearest pixel, halves up."""
+    return int(math.floor(v * s + 0.5))
 
 
 # ---------------------------------------------------------------- file output
@@ -243,78 +253,93 @@ def smoothstep(t):
     return t * t * (3 - 2 * t)
 
 
-def caption_pixel(x, y):
-    v = min(y, 24) / 24.0
+def caption_pixel(x, y, s=1.0):
+    line = max(1, int(s))  # stripes and sheen stay whole pixels wide
+    v = min(y, 24 * s) / (24.0 * s)
     left = mix(LEFT_TOP, LEFT_BOTTOM, v)
-    t = smoothstep((x - FLAT_UNTIL) / float(FADE_UNTIL - FLAT_UNTIL))
+    t = smoothstep((x / s - FLAT_UNTIL) / float(FADE_UNTIL - FLAT_UNTIL))
     base = tuple(left[i] + (FRAME[i] - left[i]) * t for i in range(3))
-    if (x + y) % STRIPE_PERIOD == 0:
+    if (x + y) % px_at(STRIPE_PERIOD, s) < line:
         k = 5.0 * (1.0 - t)
         base = (base[0] + k * 0.7, base[1] + k * 0.85, base[2] + k)
-    if y == 0:  # a faint sheen along the top edge, gone where the caption tiles
+    if y < line:  # a faint sheen along the top edge, gone where the caption tiles
         k = 7.0 * (1.0 - t)
         base = (base[0] + k * 0.8, base[1] + k * 0.9, base[2] + k)
     return tuple(int(round(c)) for c in base)
 
 
-def draw_caption():
-    return [[caption_pixel(x, y) for x in range(CAPTION_W)]
-            for y in range(CAPTION_H)]
+def draw_caption(s=1.0):
+    return [[caption_pixel(x, y, s) for x in range(px_at(CAPTION_W, s))]
+            for y in range(px_at(CAPTION_H, s))]
 
 
 # ----------------------------------------------------------- caption buttons
 
-def glyph_minimize():
-    return rect(9, 12, 19, 13)
+# Glyphs are laid out on the 100 % grid; at other scales every edge is snapped to a whole
+# pixel and every line is `stroke` pixels wide, so straight lines stay crisp.
+
+def stroke_width(s):
+    return px_at(1, s)
 
 
-def glyph_maximize():
-    return frame_rect(9, 7, 19, 17)
+def glyph_minimize(s=1.0):
+    p, w = (lambda v: px_at(v, s)), stroke_width(s)
+    return rect(p(9), p(12), p(19), p(12) + w)
 
 
-def glyph_restore():
-    front = frame_rect(9, 9, 17, 17)
-    back = minus(frame_rect(11, 7, 19, 15), rect(9, 9, 17, 17))
+def glyph_maximize(s=1.0):
+    p = lambda v: px_at(v, s)
+    return frame_rect(p(9), p(7), p(19), p(17), stroke_width(s))
+
+
+def glyph_restore(s=1.0):
+    p, w = (lambda v: px_at(v, s)), stroke_width(s)
+    front = frame_rect(p(9), p(9), p(17), p(17), w)
+    back = minus(frame_rect(p(11), p(7), p(19), p(15), w), rect(p(9), p(9), p(17), p(17)))
     return union(front, back)
 
 
-def centre_stroke(a, b, width=1.0):
-    """Stroke through the centres of pixels a and b, covering both ends."""
-    ax, ay, bx, by = a[0] + 0.5, a[1] + 0.5, b[0] + 0.5, b[1] + 0.5
+def centre_stroke(a, b, width=1.0, s=1.0):
+    """Stroke through the centres of grid pixels a and b, covering both ends."""
+    ax, ay, bx, by = (a[0] + 0.5) * s, (a[1] + 0.5) * s, (b[0] + 0.5) * s, (b[1] + 0.5) * s
     length = math.hypot(bx - ax, by - ay)
-    ex, ey = (bx - ax) / length * 0.5, (by - ay) / length * 0.5
+    end = stroke_width(s) / 2.0  # the ends reach as far as a line is wide, whatever the width
+    ex, ey = (bx - ax) / length * end, (by - ay) / length * end
     return seg(ax - ex, ay - ey, bx + ex, by + ey, width)
 
 
-def glyph_close():
-    return union(centre_stroke((9, 7), (18, 16)), centre_stroke((18, 7), (9, 16)))
+def glyph_close(s=1.0):
+    w = stroke_width(s)
+    return union(centre_stroke((9, 7), (18, 16), w, s), centre_stroke((18, 7), (9, 16), w, s))
 
 
-def glyph_pin_off():
+def glyph_pin_off(s=1.0):
     # Lying flat: needle to the left, wide plate, body, head.
+    p, w = (lambda v: px_at(v, s)), stroke_width(s)
     return union(
-        rect(9, 12, 13, 13),    # needle
-        rect(13, 8, 14, 17),    # plate
-        rect(14, 10, 18, 11),   # body, upper side
-        rect(14, 14, 18, 15),   # body, lower side
-        rect(18, 9, 19, 16),    # head
+        rect(p(9), p(12), p(13), p(12) + w),        # needle
+        rect(p(13), p(8), p(13) + w, p(17)),        # plate
+        rect(p(13) + w, p(10), p(18), p(10) + w),   # body, upper side
+        rect(p(13) + w, p(14), p(18), p(14) + w),   # body, lower side
+        rect(p(18), p(9), p(18) + w, p(16)),        # head
     )
 
 
-def glyph_pin_on():
+def glyph_pin_on(s=1.0):
     # The same pin stuck in at 45 degrees, needle to the lower left. Drawn
     # on pixel diagonals rather than by turning the flat one, which smears.
     px, py = 12, 13
+    w = stroke_width(s)
 
     def at(du, dn):  # du steps along the pin towards the head, dn across it
         return (px + du + dn, py - du + dn)
 
     return union(
-        centre_stroke(at(-3, 0), at(-1, 0)),   # needle
-        centre_stroke(at(0, -2), at(0, 2)),    # plate
+        centre_stroke(at(-3, 0), at(-1, 0), w, s),   # needle
+        centre_stroke(at(0, -2), at(0, 2), w, s),    # plate
         # body filled in: the pinned pin reads as solid, the loose one hollow
-        centre_stroke(at(1, 0), at(3, 0), 2 * math.sqrt(2) + 1),
-        centre_stroke(at(4, -2), at(4, 2)),    # head
+        centre_stroke(at(1, 0), at(3, 0), 2 * math.sqrt(2) * s + w, s),
+        centre_stroke(at(4, -2), at(4, 2), w, s),    # head
     )
 
 
@@ -332,8 +357,9 @@ GLYPH_HOVER = (236, 241, 248)
 GLYPH_PRESS = (200, 208, 222)
 
 
-def draw_button(shape, is_close):
-    cov = coverage(BTN_W, BTN_H, shape)
+def draw_button(shape, is_close, s=1.0):
+    bw, bh, edge = px_at(BTN_W, s), px_at(BTN_H, s), px_at(1, s)
+    cov = coverage(bw, bh, shape)
     states = [
         (FRAME, GLYPH_IDLE, False),
         (CLOSE_HOVER_BG if is_close else HOVER_BG,
@@ -341,15 +367,15 @@ def draw_button(shape, is_close):
         (CLOSE_PRESS_BG if is_close else PRESS_BG,
          (222, 210, 210) if is_close else GLYPH_PRESS, True),
     ]
-    px = [[None] * (BTN_W * 3) for _ in range(BTN_H)]
-    for i, (bg, fg, edge) in enumerate(states):
-        frame = [[bg] * BTN_W for _ in range(BTN_H)]
+    px = [[None] * (bw * 3) for _ in range(bh)]
+    for i, (bg, fg, has_edge) in enumerate(states):
+        frame = [[bg] * bw for _ in range(bh)]
         paint(frame, cov, fg)
-        if edge:
+        if has_edge:
             for row in frame:
-                row[0] = EDGE
-        for y in range(BTN_H):
-            px[y][i * BTN_W:(i + 1) * BTN_W] = frame[y]
+                row[:edge] = [EDGE] * edge
+        for y in range(bh):
+            px[y][i * bw:(i + 1) * bw] = frame[y]
     return px
 
 
@@ -364,56 +390,60 @@ CURRENT_BOTTOM = (46, 69, 99)
 ACCENT = (64, 156, 255)
 
 
-def text_mask(label, size):
+def text_mask(label, size, tw, th, top):
     font = ImageFont.truetype(FONT_PATH, size)
-    img = Image.new("L", (TAB_W, TAB_H), 0)
+    img = Image.new("L", (tw, th), 0)
     d = ImageDraw.Draw(img)
     l, t, r, b = d.textbbox((0, 0), label, font=font)
-    x = (TAB_W - (r - l)) // 2 - l
-    y = 1 + (TAB_H - 1 - (b - t)) // 2 - t  # centred below the top line
+    x = (tw - (r - l)) // 2 - l
+    y = top + (th - top - (b - t)) // 2 - t  # centred below the top line
     d.text((x, y), label, fill=255, font=font)
     data = img.tobytes()
-    return [[data[y * TAB_W + x] / 255.0 for x in range(TAB_W)]
-            for y in range(TAB_H)]
+    return [[data[y * tw + x] / 255.0 for x in range(tw)]
+            for y in range(th)]
 
 
-def tab_background(caption):
-    """What the caption shows under a tab; row 0 is the window's top line.
-    Tab column c lands on bitmap column 39 + c (or 134 + c, the same)."""
-    bg = [[FRAME] * TAB_W]
-    for y in range(TAB_H - 1):
-        bg.append([caption[y][39 + c] for c in range(TAB_W)])
+def tab_background(caption, index, s):
+    """What the caption shows under tab `index`; the top `edge` rows are the window's top
+    line, and the caption starts below them one edge in from the left."""
+    tw, th, edge = px_at(TAB_W, s), px_at(TAB_H, s), px_at(1, s)
+    first = px_at(TAB_LEFT, s) + index * tw - edge
+    bg = [[FRAME] * tw for _ in range(edge)]
+    for y in range(th - edge):
+        bg.append([caption[y][first + c] for c in range(tw)])
     return bg
 
 
-def draw_tab(caption, label):
-    mask = text_mask(label, 13)
-    base = tab_background(caption)
+def draw_tab(caption, label, index, s=1.0):
+    tw, th, edge = px_at(TAB_W, s), px_at(TAB_H, s), px_at(1, s)
+    mask = text_mask(label, px_at(13, s), tw, th, edge)
+    base = tab_background(caption, index, s)
 
     idle = [row[:] for row in base]
     paint(idle, mask, TEXT_IDLE)
 
     hover = [row[:] for row in base]
-    for y in range(1, TAB_H):
+    for y in range(edge, th):
         hover[y] = [mix(p, HOVER_LIFT[0], HOVER_LIFT[1]) for p in hover[y]]
     # a hint of the accent, so hovering previews where the current mark goes
-    hover[TAB_H - 1] = [mix(p, ACCENT, 0.35) for p in hover[TAB_H - 1]]
+    for y in range(th - edge, th):
+        hover[y] = [mix(p, ACCENT, 0.35) for p in hover[y]]
     paint(hover, mask, TEXT_HOVER)
 
     cur = [row[:] for row in base]
-    for y in range(1, TAB_H):
-        c = mix(CURRENT_TOP, CURRENT_BOTTOM, (y - 2) / float(TAB_H - 4))
-        if y == 1:
+    for y in range(edge, th):
+        c = mix(CURRENT_TOP, CURRENT_BOTTOM, (y - 2 * edge) / float(th - 4 * edge))
+        if y < 2 * edge:
             c = mix(CURRENT_TOP, (255, 255, 255), 0.10)
-        cur[y] = [c] * TAB_W
+        cur[y] = [c] * tw
         # soft side edges set the panel off from the striped caption
-        for x in (0, TAB_W - 1):
+        for x in (0, tw - 1):
             cur[y][x] = mix(c, (255, 255, 255), 0.06)
-    for y in (TAB_H - 2, TAB_H - 1):
-        cur[y] = [ACCENT] * TAB_W
+    for y in range(th - px_at(2, s), th):
+        cur[y] = [ACCENT] * tw
     paint(cur, mask, TEXT_CURRENT)
 
-    return [idle[y] + hover[y] + cur[y] for y in range(TAB_H)]
+    return [idle[y] + hover[y] + cur[y] for y in range(th)]
 
 
 # ---------------------------------------------------------------------- icon
@@ -478,17 +508,21 @@ def draw_setup_side():
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    caption = draw_caption()
-    write_bmp24(os.path.join(OUT, "caption.bmp"), CAPTION_W, CAPTION_H, caption)
-    for name, shape, is_close in GLYPHS:
-        write_bmp24(os.path.join(OUT, name), BTN_W * 3, BTN_H,
-                    draw_button(shape(), is_close))
-    write_bmp24(os.path.join(OUT, "tab_player.bmp"), TAB_W * 3, TAB_H,
-                draw_tab(caption, "播放"))
-    write_bmp24(os.path.join(OUT, "tab_list.bmp"), TAB_W * 3, TAB_H,
-                draw_tab(caption, "列表"))
+    for s in SCALES:
+        suffix = "" if s == 1.0 else "_%d" % round(s * 100)
+
+        def out(name, px):
+            write_bmp24(os.path.join(OUT, name + suffix + ".bmp"), len(px[0]), len(px), px)
+
+        caption = draw_caption(s)
+        out("caption", caption)
+        for name, shape, is_close in GLYPHS:
+            out(name[:-4], draw_button(shape(s), is_close, s))
+        out("tab_list", draw_tab(caption, "列表", 0, s))
+        out("tab_player", draw_tab(caption, "播放", 1, s))
+    # The caption's icon is 24 at 100 %, 30 at 125 %, 36 at 150 % and 48 at 200 %.
     write_ico(os.path.join(OUT, "app.ico"),
-              [(s, draw_icon(s)) for s in (256, 48, 40, 32, 24, 16)])
+              [(s, draw_icon(s)) for s in (256, 48, 40, 36, 32, 30, 24, 16)])
     write_bmp24(os.path.join(OUT, "setup_side.bmp"), SETUP_W, SETUP_H,
                 draw_setup_side())
     return 0

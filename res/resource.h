@@ -13,3 +13,7 @@
 #define IDB_PIN_OFF 213
 #define IDB_TAB_PLAYER 215
 #define IDB_TAB_LIST 216
+
+// The 150 % and 200 % artwork: the 100 % id plus these.
+#define IDB_SET_150 1000
+#define IDB_SET_200 2000

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "framework/dpi.h"
 #include "res/resource.h"
 
 namespace {
@@ -20,9 +21,16 @@ constexpr wchar_t kTipUnpin[] = L"取消置顶";
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
 // Caption strip above the page, frame below and beside it.
-RECT BrowserPlace(int clientWidth, int clientHeight) {
-  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight);
+RECT BrowserPlace(int clientWidth, int clientHeight, int dpi) {
+  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight, dpi);
   return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+// The caption's tab buttons at the window's scale, for the page host that makes them.
+PageHost::TabLayout TabLayoutAt(int dpi) {
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  return {m.tabLeft, m.tabWidth, m.buttonHeight, skin::ArtworkId(IDB_TAB_LIST, dpi),
+          skin::ArtworkId(IDB_TAB_PLAYER, dpi)};
 }
 
 // Broadcast by the shell when its taskbar starts again, after it ended or crashed.
@@ -55,6 +63,7 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       fw::OnCommand<MainWindow>(IDCANCEL, IDCANCEL, fw::kAnyCode, &MainWindow::OnCancel),
       fw::OnMessage<MainWindow>(WM_ACTIVATE, &MainWindow::OnActivate),
       fw::OnMessage<MainWindow>(WM_SETFOCUS, &MainWindow::OnSetFocus),
+      fw::OnMessage<MainWindow>(WM_DPICHANGED, &MainWindow::OnDpiChanged),
   };
   // The registration went with the old taskbar.
   if (message == TaskbarCreatedMessage() && message) {
@@ -81,6 +90,7 @@ void MainWindow::CentreInWorkArea() {
 
 LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   HWND window = Handle();
+  dpi = fw::WindowDpi(window);
   CentreInWorkArea();
 
   auto loadIcon = [](int cx, int cy) {
@@ -90,24 +100,25 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
                reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))));
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
-  captionIcon = loadIcon(24, 24);
 
   if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
   }
 
-  Init(994, 628, 580, 500, true, true, WS_CLIPCHILDREN, 2);
-  captionWidth = 994;
-  captionHeight = 25;
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  Init(m.width, m.height, m.minWidth, m.minHeight, true, true, WS_CLIPCHILDREN, m.border);
+  captionWidth = m.width;
+  captionHeight = m.captionHeight;
 
   CreateCaptionButtons();
   RECT client;
   GetClientRect(window, &client);
-  CreateBrowserHost(window, BrowserPlace(client.right, client.bottom));
+  SetTabLayout(TabLayoutAt(dpi));
+  CreateBrowserHost(window, BrowserPlace(client.right, client.bottom, dpi));
 
   RegisterAppBar();
-  CreateCaptionFont();
+  CreateCaptionParts();
   // Focus into the page ourselves, and 0 so that the dialog manager does not move it: with
   // no tab stop in the window it would pick the first caption button.
   RestoreFocus();
@@ -124,6 +135,11 @@ void MainWindow::RegisterAppBar() {
   SHAppBarMessage(ABM_NEW, &appBar);
 }
 
+HIMAGELIST MainWindow::ButtonImages(UINT bitmapId) const {
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  return fw::LoadImageStripAt(Module(), skin::ArtworkId(bitmapId, dpi), m.buttonWidth, m.buttonHeight, 3);
+}
+
 void MainWindow::CreateCaptionButtons() {
   RECT client;
   GetClientRect(Handle(), &client);
@@ -132,10 +148,10 @@ void MainWindow::CreateCaptionButtons() {
   };
   static const Spec specs[] = {{SC_CLOSE, IDB_CLOSE}, {SC_MAXIMIZE, IDB_MAXIMIZE}, {SC_MINIMIZE, IDB_MINIMIZE},
                                {ID_PIN, IDB_PIN_ON}};
-  RECT r = {client.right - skin::kCaptionButtonWidth, client.top + 1, client.right, client.top + 26};
+  int index = 0;
   for (const Spec& s : specs) {
-    AddButton(r, s.id, s.bitmap, skin::kCaptionButtonWidth, 0, 2, 1, 2);
-    OffsetRect(&r, -skin::kCaptionButtonWidth, 0);
+    const skin::Rect r = skin::CaptionButtonRect(client.right, index++, dpi);
+    AddButton(RECT{r.left, r.top, r.right, r.bottom}, s.id, ButtonImages(s.bitmap), 0, 2, 1, 2);
   }
 
   buttonTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -146,15 +162,22 @@ void MainWindow::CreateCaptionButtons() {
   for (const auto& tip : tips) {
     if (fw::BitmapButton* button = FindButton(tip.first)) SetButtonTip(button, tip.second, TTM_ADDTOOLW);
   }
-  SetPinned(false);
+  SetPinned(pinned);
 }
 
-void MainWindow::CreateCaptionFont() {
+void MainWindow::CreateCaptionParts() {
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  if (captionIcon) DestroyIcon(captionIcon);
+  captionIcon =
+      static_cast<HICON>(LoadImageW(Module(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, m.iconSize, m.iconSize, 0));
+  if (captionFont) DeleteObject(captionFont);
+  captionFont = nullptr;
   HFONT base = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
   if (!base) base = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   LOGFONTW font = {};
   if (!base || !GetObjectW(base, sizeof(font), &font)) return;
   lstrcpynW(font.lfFaceName, kCaptionFontFace, LF_FACESIZE);
+  font.lfHeight = m.fontHeight;  // the dialog's font keeps the dpi the process started at
   captionFont = CreateFontIndirectW(&font);
 }
 
@@ -173,8 +196,7 @@ void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT
 void MainWindow::UpdateMaxButton(bool isMaximized, const RECT&) {
   fw::BitmapButton* button = FindButton(SC_MAXIMIZE);
   if (!button) return;
-  button->SetImageList(
-      fw::LoadImageStrip(Module(), isMaximized ? IDB_RESTORE : IDB_MAXIMIZE, skin::kCaptionButtonWidth));
+  button->SetImageList(ButtonImages(isMaximized ? IDB_RESTORE : IDB_MAXIMIZE));
   button->SetImages(0, 2, 1, 2);
   RedrawNow(button->Handle());
   SetButtonTip(button, isMaximized ? kTipRestore : kTipMaximize);
@@ -183,7 +205,7 @@ void MainWindow::UpdateMaxButton(bool isMaximized, const RECT&) {
 void MainWindow::SetPinned(bool pin) {
   fw::BitmapButton* button = FindButton(ID_PIN);
   if (button) {
-    button->SetImageList(fw::LoadImageStrip(Module(), pin ? IDB_PIN_ON : IDB_PIN_OFF, skin::kCaptionButtonWidth));
+    button->SetImageList(ButtonImages(pin ? IDB_PIN_ON : IDB_PIN_OFF));
     button->SetImages(0, 2, 1, 2);
     RedrawNow(button->Handle());
   }
@@ -247,16 +269,53 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(BrowserPlace(LOWORD(lParam), HIWORD(lParam)));
+  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(BrowserPlace(LOWORD(lParam), HIWORD(lParam), dpi));
   return 0;
 }
 
 LRESULT MainWindow::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize = {580, 500};
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  info->ptMinTrackSize = {m.minWidth, m.minHeight};
   // Left alone, the system maximises a captionless popup over the whole monitor, taskbar
   // included, before the skin takes the maximise over.
   SetMaximizedInfo(*info);
+  return 0;
+}
+
+// Moved to a display of another scale, or the scale changed: the system suggests the
+// rectangle that keeps the window's place, and everything is laid out again at the new dpi.
+LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  const int newDpi = HIWORD(wParam);
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  if (newDpi <= 0 || !suggested) return 0;
+  dpi = newDpi;
+  SetTabLayout(TabLayoutAt(dpi));
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  borderX = borderY = m.border;
+  minWidth = m.minWidth;
+  minHeight = m.minHeight;
+  captionHeight = m.captionHeight;
+  // The buttons and tabs are made again at their new size rather than moved.
+  DestroyButtons();
+  if (buttonTips) ::DestroyWindow(buttonTips);
+  buttonTips = nullptr;
+  const bool hadTabs = playerTab || listTab;
+  const bool listCurrent = listTab && listTab->Handle() && !IsWindowEnabled(listTab->Handle());
+  DestroyTabButtons();
+  SetPosAndLayout(suggested->left, suggested->top, suggested->right - suggested->left,
+                  suggested->bottom - suggested->top, SWP_NOACTIVATE);
+  CreateCaptionButtons();
+  RECT now;
+  GetWindowRect(Handle(), &now);
+  UpdateMaxButton(maximized, now);
+  CreateCaptionParts();
+  if (hadTabs) CreateTabButtons();
+  if (listCurrent) SelectTab(L"list");
+  RECT client;
+  GetClientRect(Handle(), &client);
+  ResizeBrowserHost(BrowserPlace(client.right, client.bottom, dpi));
+  RedrawNow(Handle());
   return 0;
 }
 
@@ -329,17 +388,18 @@ void MainWindow::DoPaint(HDC dc) {
   DeleteObject(frame);
 
   // Loaded for each paint and released after: it is needed only here.
-  if (HBITMAP caption = static_cast<HBITMAP>(
-          LoadImageW(Module(), MAKEINTRESOURCEW(IDB_CAPTION), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+  const skin::Metrics m = skin::MetricsAt(dpi);
+  const int top = m.edge, rows = m.captionBitmapHeight;
+  if (HBITMAP caption =
+          fw::LoadBitmapAt(Module(), skin::ArtworkId(IDB_CAPTION, dpi), m.captionBitmapWidth, m.captionBitmapHeight)) {
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, caption);
     SetStretchBltMode(dc, COLORONCOLOR);
-    for (const skin::CaptionSpan& span : skin::CaptionSpans(width)) {
+    for (const skin::CaptionSpan& span : skin::CaptionSpans(width, dpi)) {
       if (span.destWidth == span.srcWidth) {
-        BitBlt(dc, span.destX, 1, span.destWidth, skin::kCaptionBitmapHeight, source, span.srcX, 0, SRCCOPY);
+        BitBlt(dc, span.destX, top, span.destWidth, rows, source, span.srcX, 0, SRCCOPY);
       } else {
-        StretchBlt(dc, span.destX, 1, span.destWidth, skin::kCaptionBitmapHeight, source, span.srcX, 0,
-                   span.srcWidth, skin::kCaptionBitmapHeight, SRCCOPY);
+        StretchBlt(dc, span.destX, top, span.destWidth, rows, source, span.srcX, 0, span.srcWidth, rows, SRCCOPY);
       }
     }
     SelectObject(source, old);
@@ -348,12 +408,12 @@ void MainWindow::DoPaint(HDC dc) {
   }
 
   SetBkMode(dc, TRANSPARENT);
-  if (captionIcon) DrawIconEx(dc, 8, 1, captionIcon, 24, 24, 0, nullptr, DI_NORMAL);
+  if (captionIcon) DrawIconEx(dc, m.iconX, top, captionIcon, m.iconSize, m.iconSize, 0, nullptr, DI_NORMAL);
 
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
   if (VipMode()) {
-    const skin::Rect t = skin::TitleRect(width);
+    const skin::Rect t = skin::TitleRect(width, dpi);
     RECT title = {t.left, t.top, t.right, t.bottom};
     DrawTextW(dc, titleText.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }

@@ -56,6 +56,7 @@ class MainWindow : public fw::Dialog,
   LRESULT OnTabCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnDpiChanged(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void CentreInWorkArea();
   // So the shell tells us when a full-screen window opens or closes.
@@ -64,6 +65,9 @@ class MainWindow : public fw::Dialog,
   void RestoreFocus();
   void PlaceTopmost(bool topmost);
   void CreateCaptionButtons();
+  HIMAGELIST ButtonImages(UINT bitmapId) const;
+  // The caption's icon, font and buttons for the current dpi, replacing any made before.
+  void CreateCaptionParts();
   void CreateCaptionFont();
   // Adds or changes a caption button's tip, and sets it as the button's window text so
   // that screen readers can name the button.

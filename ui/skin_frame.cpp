@@ -83,17 +83,17 @@ void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
   RedrawNow(window);
 
   for (const Placement& p : placements) {
-    MoveWindow(p.button->Handle(), cx - p.fromRight, 1, p.width, p.height, FALSE);
+    MoveWindow(p.button->Handle(), cx - p.fromRight, p.before.top, p.width, p.height, FALSE);
     InvalidateRect(window, &p.before, TRUE);
     RedrawNow(p.button->Handle());
   }
   captionWidth = cx;
 }
 
-fw::BitmapButton* SkinFrame::AddButton(const RECT& rect, UINT id, UINT bitmapId, int imageWidth, int normal,
-                                       int pushed, int hover, int disabled) {
+fw::BitmapButton* SkinFrame::AddButton(const RECT& rect, UINT id, HIMAGELIST images, int normal, int pushed,
+                                       int hover, int disabled) {
   auto button = std::make_unique<fw::BitmapButton>(fw::BMPBTN_HOVER | fw::BMPBTN_AUTOSIZE);
-  button->SetImageList(fw::LoadImageStrip(GetModuleHandleW(nullptr), bitmapId, imageWidth));
+  button->SetImageList(images);
   button->SetImages(normal, pushed, hover, disabled);
   if (!button->Create(FrameWindow(), rect, id)) return nullptr;
   buttons.push_back(std::move(button));

@@ -29,8 +29,9 @@ class SkinFrame {
   // caption buttons at their distance from the right edge.
   void SetPosAndLayout(int x, int y, int cx, int cy, UINT flags);
 
-  fw::BitmapButton* AddButton(const RECT& rect, UINT id, UINT bitmapId, int imageWidth, int normal, int pushed,
-                              int hover, int disabled);
+  // The button takes the image strip over.
+  fw::BitmapButton* AddButton(const RECT& rect, UINT id, HIMAGELIST images, int normal, int pushed, int hover,
+                              int disabled);
   fw::BitmapButton* FindButton(UINT id) const;
   void DestroyButtons();
 
@@ -47,6 +48,8 @@ class SkinFrame {
   // The cursor latched for the current press (0: none), for tests.
   LPCWSTR DragCursor() const { return dragCursor; }
 
+  // The dpi the window is laid out for: the system's at start, then WM_DPICHANGED's.
+  int dpi = skin::kBaseDpi;
   int captionWidth = 0;
   int captionHeight = 0;
   int borderX = 0;

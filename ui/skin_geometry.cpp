@@ -5,9 +5,8 @@ namespace skin {
 
 namespace {
 
-// The bitmap's stretchable column and the width of its fixed right piece.
+// The bitmap's stretchable column.
 constexpr int kStretchColumn = 750;
-constexpr int kRightPieceWidth = kCaptionBitmapWidth - kStretchColumn;
 
 struct GripDef {
   unsigned edges;
@@ -38,31 +37,79 @@ bool InStrip(unsigned edge, Point p, int width, int height, int borderX, int bor
 
 }  // namespace
 
-std::vector<CaptionSpan> CaptionSpans(int clientWidth) {
-  const int w = clientWidth;
+int Scale(int value, int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  const long long scaled = static_cast<long long>(value) * dpi;
+  return static_cast<int>(scaled >= 0 ? (scaled + kBaseDpi / 2) / kBaseDpi : -((-scaled + kBaseDpi / 2) / kBaseDpi));
+}
+
+Metrics MetricsAt(int dpi) {
+  auto s = [dpi](int value) { return Scale(value, dpi); };
+  Metrics m{};
+  m.width = s(994);
+  m.height = s(628);
+  m.minWidth = s(580);
+  m.minHeight = s(500);
+  m.border = s(2);
+  m.edge = s(1);
+  m.buttonWidth = s(kCaptionButtonWidth);
+  m.buttonHeight = s(kCaptionButtonHeight);
+  m.captionHeight = m.buttonHeight;
+  m.captionBitmapWidth = s(kCaptionBitmapWidth);
+  m.captionBitmapHeight = s(kCaptionBitmapHeight);
+  m.stretchColumn = s(kStretchColumn);
+  m.tabLeft = s(40);
+  m.tabWidth = s(95);
+  m.iconX = s(8);
+  m.iconSize = s(24);
+  m.titleLeft = s(37);
+  m.titleRightGap = s(185);
+  m.fontHeight = -s(13);
+  // Between the drawn sets the larger one is shrunk: shrinking keeps lines sharp, growing
+  // does not. Above 200 % nothing larger is drawn.
+  const int percent = s(100);
+  m.artworkPercent = percent <= 100 ? 100 : percent <= 150 ? 150 : 200;
+  return m;
+}
+
+unsigned ArtworkId(unsigned baseId, int dpi) {
+  return baseId + static_cast<unsigned>(MetricsAt(dpi).artworkPercent - 100) / 50 * 1000;
+}
+
+std::vector<CaptionSpan> CaptionSpans(int clientWidth, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  const int w = clientWidth, x0 = m.edge, bitmapWidth = m.captionBitmapWidth;
+  const int rightPiece = bitmapWidth - m.stretchColumn;
   if (w <= 0) return {};
-  if (w < kCaptionBitmapWidth) {
+  if (w < bitmapWidth) {
     // Narrow: the left of the bitmap goes; its last column falls on x = W, off the client.
-    return {{1, kCaptionBitmapWidth - w, w, w}};
+    return {{x0, bitmapWidth - w, w, w}};
   }
   std::vector<CaptionSpan> spans;
-  spans.push_back({1, 0, kStretchColumn, kStretchColumn});
-  const int stretchEnd = w - kRightPieceWidth - 1;  // inclusive
-  const int stretchStart = kStretchColumn + 1;
-  if (stretchEnd >= stretchStart) spans.push_back({stretchStart, kStretchColumn, stretchEnd - stretchStart + 1, 1});
+  spans.push_back({x0, 0, m.stretchColumn, m.stretchColumn});
+  const int stretchEnd = w - rightPiece - x0;  // inclusive
+  const int stretchStart = m.stretchColumn + x0;
+  if (stretchEnd >= stretchStart) spans.push_back({stretchStart, m.stretchColumn, stretchEnd - stretchStart + 1, 1});
   // Drawn last: at W = 850 it starts at 749 and overwrites two columns of the left piece.
-  spans.push_back({w - kRightPieceWidth - 1, kStretchColumn, kRightPieceWidth, kRightPieceWidth});
+  spans.push_back({w - rightPiece - x0, m.stretchColumn, rightPiece, rightPiece});
   return spans;
 }
 
-Rect CaptionButtonRect(int clientWidth, int index) {
-  return {clientWidth - kCaptionButtonWidth * (index + 1), 1, clientWidth - kCaptionButtonWidth * index,
-          1 + kCaptionButtonHeight};
+Rect CaptionButtonRect(int clientWidth, int index, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  return {clientWidth - m.buttonWidth * (index + 1), m.edge, clientWidth - m.buttonWidth * index,
+          m.edge + m.buttonHeight};
 }
 
-Rect TitleRect(int clientWidth) { return {37, 0, clientWidth - 185, 25}; }
+Rect TitleRect(int clientWidth, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  return {m.titleLeft, 0, clientWidth - m.titleRightGap, m.buttonHeight};
+}
 
-Rect BrowserRect(int clientWidth, int clientHeight) { return {1, 26, clientWidth - 1, clientHeight - 2}; }
+Rect BrowserRect(int clientWidth, int clientHeight, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  return {m.edge, m.edge + m.buttonHeight, clientWidth - m.edge, clientHeight - m.border};
+}
 
 Rect RegionRect(int clientWidth, int clientHeight, int border) {
   return {0, 0, clientWidth + border + 1, clientHeight + border + 1};

@@ -22,11 +22,38 @@ struct Point {
   int x = 0, y = 0;
 };
 
-// The caption background bitmap and the fixed parts of the layout.
+// The caption background bitmap and the fixed parts of the layout, at 96 DPI.
+inline constexpr int kBaseDpi = 96;
 inline constexpr int kCaptionBitmapWidth = 850;
 inline constexpr int kCaptionBitmapHeight = 30;
 inline constexpr int kCaptionButtonWidth = 28;
 inline constexpr int kCaptionButtonHeight = 25;
+
+// The one rounding rule for every metric: value * dpi / 96 to the nearest pixel, halves
+// away from zero. A dpi of 0 or less (no answer from the system) counts as 96.
+int Scale(int value, int dpi);
+
+// The window's metrics at a dpi. Sums are scaled as sums (the page starts where the
+// buttons end), so rounding never leaves a gap or an overlap between neighbours.
+struct Metrics {
+  int width, height;          // at start
+  int minWidth, minHeight;    // the smallest track size
+  int border;                 // the grips and the region's corner
+  int edge;                   // the frame line round the caption and the page
+  int buttonWidth, buttonHeight;
+  int captionHeight;          // the drag area
+  int captionBitmapWidth, captionBitmapHeight, stretchColumn;
+  int tabLeft, tabWidth;      // the two tabs side by side from tabLeft
+  int iconX, iconSize;
+  int titleLeft, titleRightGap;
+  int fontHeight;             // LOGFONT height of the title font
+  int artworkPercent;         // which drawn set to load: 100, 150 or 200
+};
+Metrics MetricsAt(int dpi);
+
+// The resource id of a bitmap in the set drawn for the dpi: the 100 % set keeps its ids,
+// the 150 % set is id + 1000, the 200 % set id + 2000.
+unsigned ArtworkId(unsigned baseId, int dpi);
 
 // One copy from the caption bitmap: source columns [srcX, srcX + srcWidth) land on
 // destination columns [destX, destX + destWidth), 30 rows from y = 1. destWidth differs
@@ -42,17 +69,18 @@ struct CaptionSpan {
 // (later ones overwrite earlier ones). W >= 850: left 750 columns, column 750 repeated
 // from x = 751 through W - 101, right 100 columns ending at W - 2. W < 850: the bitmap
 // without its leftmost 850 - W columns from x = 1. Nothing for W <= 0.
-std::vector<CaptionSpan> CaptionSpans(int clientWidth);
+// At other dpis every figure is that dpi's (the bitmap is the set drawn for it).
+std::vector<CaptionSpan> CaptionSpans(int clientWidth, int dpi = kBaseDpi);
 
 // Caption button i counted from the right edge (0 close, 1 maximise, 2 minimise, 3 pin):
 // {W - 28(i+1), 1, W - 28i, 26}.
-Rect CaptionButtonRect(int clientWidth, int index);
+Rect CaptionButtonRect(int clientWidth, int index, int dpi = kBaseDpi);
 
 // Where the title is drawn in VIP mode: {37, 0, W - 185, 25}.
-Rect TitleRect(int clientWidth);
+Rect TitleRect(int clientWidth, int dpi = kBaseDpi);
 
 // The page below the caption: {1, 26, W - 1, H - 2}.
-Rect BrowserRect(int clientWidth, int clientHeight);
+Rect BrowserRect(int clientWidth, int clientHeight, int dpi = kBaseDpi);
 
 // The rounded window region's bounds: {0, 0, W + border + 1, H + border + 1}.
 Rect RegionRect(int clientWidth, int clientHeight, int border);

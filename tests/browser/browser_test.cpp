@@ -370,7 +370,7 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   page.SetVipMode();
   EXPECT_EQ(page.ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &shown), S_OK);
   EXPECT_EQ(shown, S_OK);  // "shown": no menu in VIP mode
-  EXPECT_EQ(info.dwFlags, 0x0024000Cu);  // no borders, no scroll bars, themed controls
+  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
   EXPECT_EQ(info.dwDoubleClick, DWORD(DOCHOSTUIDBLCLK_DEFAULT));
   EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
   EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));

@@ -57,6 +57,42 @@ TEST_F(main_window_test, opens_where_the_template_window_was_centred_with_its_st
   EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 }
 
+// One display with one scale: the move to another is sent. At 192 DPI everything takes the
+// 200 % figures at the suggested rectangle; back at 96 it is as it was.
+TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
+  RECT before;
+  GetWindowRect(window, &before);
+  const struct {
+    int dpi;
+    RECT suggested;
+    int button, buttonHeight, edge, border;
+  } rows[] = {{192, {40, 30, 40 + 1988, 30 + 1256}, 56, 50, 2, 4}, {96, before, 28, 25, 1, 2}};
+  for (const auto& r : rows) {
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(r.dpi, r.dpi), reinterpret_cast<LPARAM>(&r.suggested));
+    RECT now, close, page;
+    GetWindowRect(window, &now);
+    EXPECT_TRUE(EqualRect(&now, &r.suggested)) << r.dpi << ": at " << now.left << "," << now.top;
+    const int w = now.right - now.left, h = now.bottom - now.top;
+    ASSERT_NE(main.FindButton(SC_CLOSE), nullptr);
+    GetWindowRect(Button(SC_CLOSE), &close);
+    EXPECT_EQ(close.left - now.left, w - r.button) << r.dpi;
+    EXPECT_EQ(close.top - now.top, r.edge) << r.dpi;
+    EXPECT_EQ(close.bottom - close.top, r.buttonHeight) << r.dpi;
+    GetWindowRect(FindWindowExW(window, nullptr, L"AtlAxWin71", nullptr), &page);
+    EXPECT_EQ(page.top - now.top, r.edge + r.buttonHeight) << r.dpi;
+    EXPECT_EQ(page.bottom - now.top, h - r.border) << r.dpi;
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    GetWindowRgn(window, region);
+    RECT box;
+    GetRgnBox(region, &box);
+    DeleteObject(region);
+    EXPECT_EQ(box.right, w + r.border) << r.dpi;
+    MINMAXINFO info = {};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, r.dpi * 580 / 96) << r.dpi;
+  }
+}
+
 TEST_F(main_window_test, buttons_are_named_after_the_state_and_a_press_released_outside_clicks_nothing) {
   const struct Row {
     UINT id;

@@ -9,9 +9,9 @@ namespace {
 using namespace skin;
 
 // The bitmap column that ends up at client x (later copies overwrite), -1 for none.
-int PaintedColumn(int width, int x) {
+int PaintedColumn(int width, int x, int dpi = 96) {
   int column = -1;
-  for (const CaptionSpan& s : CaptionSpans(width)) {
+  for (const CaptionSpan& s : CaptionSpans(width, dpi)) {
     if (x >= s.destX && x < s.destX + s.destWidth) column = s.srcX + (x - s.destX) * s.srcWidth / s.destWidth;
   }
   return column;
@@ -24,6 +24,9 @@ TEST(ui_test, caption_columns_and_buttons) {
       {851, 749, 748}, {851, 750, 750}, {851, 850, -1}, {852, 750, 749}, {852, 751, 750}, {852, 850, 849},
       {849, 1, 1},   {700, 1, 150},   {700, 699, 848}, {0, 1, -1},      {-5, 1, -1}};
   for (const auto& c : columns) EXPECT_EQ(PaintedColumn(c[0], c[1]), c[2]) << "W " << c[0] << " x " << c[1];
+  const int scaled[][3] = {{1491, 1, -1},      {1491, 2, 0},       {1491, 1127, 1125}, {1491, 1339, 1125},
+                           {1491, 1340, 1126}, {1491, 1488, 1274}, {1491, 1489, -1},   {1000, 2, 275}};
+  for (const auto& c : scaled) EXPECT_EQ(PaintedColumn(c[0], c[1], 144), c[2]) << "144 dpi, W " << c[0] << " x " << c[1];
   const int buttons[][5] = {{994, 966, 938, 910, 882}, {700, 672, 644, 616, 588}};  // W; close .. pin
   for (const auto& b : buttons) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(CaptionButtonRect(b[0], i), (Rect{b[i + 1], 1, b[i + 1] + 28, 26}));
@@ -78,6 +81,29 @@ TEST(ui_test, drag_step_table) {
   for (const auto& row : rows) {
     EXPECT_EQ(DragStep(row.window, row.edges, row.cur, row.last, 580, 500), row.want) << row.label;
   }
+}
+
+TEST(ui_test, metrics_by_dpi) {
+  // dpi; start size, minimum, border, edge, button, caption, bitmap, stretch column, tabs, icon,
+  // title, font height, artwork set. 120 has no set of its own: 150 % is shrunk.
+  const int rows[][21] = {
+      {96, 994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100},
+      {120, 1243, 785, 725, 625, 3, 1, 35, 31, 31, 1063, 38, 938, 50, 119, 10, 30, 46, 231, -16, 150},
+      {144, 1491, 942, 870, 750, 3, 2, 42, 38, 38, 1275, 45, 1125, 60, 143, 12, 36, 56, 278, -20, 150},
+      {192, 1988, 1256, 1160, 1000, 4, 2, 56, 50, 50, 1700, 60, 1500, 80, 190, 16, 48, 74, 370, -26, 200},
+      {0, 994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}};
+  for (const auto& r : rows) {
+    const Metrics m = MetricsAt(r[0]);
+    const int got[] = {r[0], m.width, m.height, m.minWidth, m.minHeight, m.border, m.edge, m.buttonWidth,
+                       m.buttonHeight, m.captionHeight, m.captionBitmapWidth, m.captionBitmapHeight, m.stretchColumn,
+                       m.tabLeft, m.tabWidth, m.iconX, m.iconSize, m.titleLeft, m.titleRightGap, m.fontHeight,
+                       m.artworkPercent};
+    for (int i = 1; i < 21; ++i) EXPECT_EQ(got[i], r[i]) << "dpi " << r[0] << " field " << i;
+  }
+  // The page starts where the buttons end, one edge in from the frame.
+  EXPECT_EQ(CaptionButtonRect(1491, 0, 144), (Rect{1449, 2, 1491, 40}));
+  EXPECT_EQ(BrowserRect(1491, 942, 144), (Rect{2, 40, 1489, 939}));
+  EXPECT_EQ(TitleRect(1491, 144), (Rect{56, 0, 1213, 38}));
 }
 
 TEST(ui_test, maximize_round_trips_restore_the_exact_rectangle) {
