@@ -107,9 +107,21 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   }
 
   const skin::Metrics m = skin::MetricsAt(dpi);
-  Init(m.width, m.height, m.minWidth, m.minHeight, true, true, WS_CLIPCHILDREN, m.border);
-  captionWidth = m.width;
+  // At a large scale the window can be larger than the screen: it is cut to the work area
+  // (never below its minimum) and moved back inside it, so that its buttons can be reached.
+  const RECT area = WorkArea();
+  const int width = std::max<int>(m.minWidth, std::min<int>(m.width, area.right - area.left));
+  const int height = std::max<int>(m.minHeight, std::min<int>(m.height, area.bottom - area.top));
+  Init(width, height, m.minWidth, m.minHeight, true, true, WS_CLIPCHILDREN, m.border);
+  captionWidth = width;
   captionHeight = m.captionHeight;
+  RECT placed;
+  GetWindowRect(window, &placed);
+  const int x = std::max<int>(area.left, std::min<int>(placed.left, area.right - width));
+  const int y = std::max<int>(area.top, std::min<int>(placed.top, area.bottom - height));
+  if (x != placed.left || y != placed.top) {
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   CreateCaptionButtons();
   RECT client;

@@ -66,6 +66,8 @@ class SkinFrame {
   virtual HWND FrameWindow() const = 0;
   virtual void DoPaint(HDC dc) = 0;
   virtual void UpdateMaxButton(bool isMaximized, const RECT& windowRect) = 0;
+  // The work area of the window's monitor.
+  RECT WorkArea() const;
 
  private:
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -78,7 +80,6 @@ class SkinFrame {
   LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   void PaintInto(HDC target);
-  RECT WorkArea() const;
   void MaximizeToWorkArea(const RECT& restoreTo, UINT flags);
 
   // The last rectangle the window had while neither maximised nor minimised: what a
