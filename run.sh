@@ -27,8 +27,9 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target kestrelpane
 
 exe=build/windows/app/kestrelpane.exe
+source scripts/wine-env
 export KP_WINEPREFIX=$PWD/build/windows/wineprefix
-export WINEPREFIX=$KP_WINEPREFIX
+kp_wine_env "$KP_WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then
   cmake/wine-run "$exe" "$@" && rc=0 || rc=$?
@@ -36,12 +37,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exit "$rc"
 fi
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
-read -r -t 10 num <&"$fd"
-export DISPLAY=":$num"
+trap kp_wine_end EXIT
+kp_display
 
 # Make the prefix first (the first run takes a while), so that nothing is ended halfway.
 echo "preparing Wine (the first run takes longer)…"

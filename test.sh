@@ -50,21 +50,11 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
   cmake --build --preset windows -j "$jobs"
 
   # One display and one wineserver for the whole run, instead of one per test.
-  xvfb_pid=""
+  source scripts/wine-env
   export KP_WINEPREFIX=$PWD/build/windows/wineprefix
-  export WINEPREFIX=$KP_WINEPREFIX
-  cleanup() {
-    wineserver -k 2>/dev/null || true
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
-  }
-  trap cleanup EXIT
-  if [ -z "${DISPLAY:-}" ]; then
-    exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r -t 10 num <&"$fd"
-    export DISPLAY=":$num"
-  fi
+  kp_wine_env "$KP_WINEPREFIX"
+  trap kp_wine_end EXIT
+  kp_display
   mkdir -p "$WINEPREFIX"
   # The prefix is made before the server is kept: made under a kept server, Wine runs two
   # service managers that lock each other out, and every OLE start then waits seconds.

@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include "app/command_line.h"
+#include "framework/window_thunk.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ bool CommandWindow::Open() {
   AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
 
   target = FindWindowW(kCommandWindowName, kCommandWindowName);
-  if (!target && !ownWindow && RegisterCommandClass(WindowProc)) {
+  if (!target && !ownWindow && RegisterCommandClass(fw::WindowThunk<CommandWindow>::Procedure)) {
     ownWindow = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), this);
@@ -237,20 +238,16 @@ void CommandWindow::OnCommandMessage() {
   handling = false;
 }
 
-LRESULT CALLBACK CommandWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self && message == kCommandMessage) {
-    self->OnCommandMessage();
+LRESULT CommandWindow::Unattached(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CommandWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kCommandMessage) {
+    OnCommandMessage();
     return 0;
   }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (self && self->ownWindow == window) self->ownWindow = nullptr;
-  }
+  if (message == WM_NCDESTROY && ownWindow == window) ownWindow = nullptr;
   return DefWindowProcW(window, message, wParam, lParam);
 }
 

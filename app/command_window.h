@@ -9,6 +9,7 @@
 
 #include "app/command_area.h"
 #include "app/command_list.h"
+#include "framework/window_thunk.h"
 
 class CommandListener {
  public:
@@ -65,7 +66,9 @@ class CommandWindow {
   static HANDLE CreateArea(const wchar_t* name, const wchar_t* sddl, bool& existed);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend struct fw::WindowThunk<CommandWindow>;
+  static LRESULT Unattached(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommandMessage();
   bool OpenArea();
 

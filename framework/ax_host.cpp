@@ -446,6 +446,9 @@ class AxHost final : public IOleClientSite,
   ComPtr<IDispatch> external;
 };
 
+// Not a WindowThunk: a host window may be made by class name alone (a dialog template that
+// names the control in its text), with no object to pass, so the window makes its own
+// reference-counted host at WM_CREATE and releases it at WM_NCDESTROY.
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   AxHost* host = AxHost::From(window);
   switch (message) {

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "framework/dialog.h"
+#include "framework/window_thunk.h"
 
 namespace fw {
 
@@ -44,7 +45,7 @@ BitmapButton::~BitmapButton() {
 
 HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id, DWORD style) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (window || !RegisterButtonClass(instance, WindowProc)) return nullptr;
+  if (window || !RegisterButtonClass(instance, WindowThunk<BitmapButton>::Procedure)) return nullptr;
   // Owner-drawn, so the system button never paints over our image.
   CreateWindowExW(0, kClassName, L"", style | BS_OWNERDRAW, rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
@@ -99,23 +100,20 @@ void BitmapButton::SetState(unsigned add, unsigned remove) {
   }
 }
 
-LRESULT CALLBACK BitmapButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<BitmapButton*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<BitmapButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return CallWindowProcW(buttonProc, hwnd, message, wParam, lParam);
+LRESULT BitmapButton::Unattached(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(buttonProc, hwnd, message, wParam, lParam);
+}
+
+LRESULT BitmapButton::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) window = hwnd;
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->window = nullptr;
-    self->state = 0;
+    window = nullptr;
+    state = 0;
     return CallWindowProcW(buttonProc, hwnd, message, wParam, lParam);
   }
   LRESULT result = 0;
-  if (self->PreHandle(message, wParam, lParam, result)) return result;
-  return self->Handle(message, wParam, lParam);
+  if (PreHandle(message, wParam, lParam, result)) return result;
+  return Handle(message, wParam, lParam);
 }
 
 LRESULT BitmapButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

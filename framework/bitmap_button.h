@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/window_thunk.h"
+
 namespace fw {
 
 // Button extended styles.
@@ -43,7 +45,9 @@ class BitmapButton {
   virtual bool PreHandle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend struct WindowThunk<BitmapButton>;
+  static LRESULT Unattached(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void SetState(unsigned add, unsigned remove);

@@ -8,7 +8,8 @@ namespace fw {
 namespace {
 
 // The dialog being created on this thread: its first messages (WM_SETFONT before
-// WM_INITDIALOG) arrive before CreateDialogParamW returns.
+// WM_INITDIALOG) arrive before CreateDialogParamW returns and carry no creation parameter,
+// and a dialog keeps its object in DWLP_USER, so WindowThunk cannot serve it.
 thread_local Dialog* creating = nullptr;
 
 // Messages whose dialog-procedure result is the answer itself rather than a flag.

@@ -45,8 +45,6 @@ class SkinFrame {
   bool ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   skin::Rect CaptionRect() const;
-  // The cursor latched for the current press (0: none), for tests.
-  LPCWSTR DragCursor() const { return dragCursor; }
 
   // The dpi the window is laid out for: the system's at start, then WM_DPICHANGED's.
   int dpi = skin::kBaseDpi;
