@@ -54,7 +54,6 @@ TEST_F(main_window_test, opens_where_the_template_window_was_centred_with_its_st
   // The template's style, and what the dialog manager adds (DS_3DLOOK, WS_EX_CONTROLPARENT...).
   const DWORD style = 0x86000240u | 0x020B0000u;
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (style | WS_CAPTION | WS_THICKFRAME), style);
-  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 }
 
 // One display with one scale: the move to another is sent. At 192 DPI everything takes the
