@@ -81,10 +81,9 @@ void MainWindow::CentreInWorkArea() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   GetWindowRect(Handle(), &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  int x = area.left + (area.right - area.left - w) / 2;
-  int y = area.top + (area.bottom - area.top - h) / 2;
-  x = std::max<int>(area.left, std::min<int>(x, area.right - w));
-  y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
+  // Kept inside the work area once the window has its real size (OnInitDialog).
+  const int x = area.left + (area.right - area.left - w) / 2;
+  const int y = area.top + (area.bottom - area.top - h) / 2;
   SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
