@@ -146,8 +146,10 @@ void PageHost::ResizeBrowserHost(const RECT& place) {
 }
 
 void PageHost::DestroyBrowserHost() {
+  DestroyTabButtons();
   browser.Reset();
   host.Destroy();
+  pageWindow = nullptr;
 }
 
 void PageHost::Navigate(const std::wstring& url) {
@@ -202,6 +204,15 @@ HRESULT PageHost::CallScriptFunction(IDispatch* script, const wchar_t* name, DIS
 
 // ---- COM identity ----
 
+// The control calls on the window's thread only, so no interlocked count is needed.
+STDMETHODIMP_(ULONG) PageHost::AddRef() { return ++references; }
+
+STDMETHODIMP_(ULONG) PageHost::Release() {
+  const ULONG left = --references;
+  if (left == 0) delete this;
+  return left;
+}
+
 STDMETHODIMP PageHost::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   if (iid == fw::IID_IDocHostUIHandlerDispatch || iid == IID_IDispatch || iid == IID_IUnknown) {
@@ -212,6 +223,7 @@ STDMETHODIMP PageHost::QueryInterface(REFIID iid, void** object) {
     *object = nullptr;
     return E_NOINTERFACE;
   }
+  AddRef();
   return S_OK;
 }
 
@@ -319,21 +331,33 @@ void PageHost::SetNavItems(const VARIANT& items) {
 // ---- Tab buttons ----
 
 void PageHost::CreateTabButtons() {
-  if (vipMode || playerTab || listTab) return;
-  listTab = std::make_unique<TabButton>();
-  playerTab = std::make_unique<TabButton>();
-  RECT client{};
-  GetClientRect(pageWindow, &client);
+  if (vipMode || !pageWindow || playerTab || listTab) return;
   const HINSTANCE module = GetModuleHandleW(nullptr);
-  const int left = tabLayout.left, width = tabLayout.width, height = tabLayout.height;
+  auto make = [&](const RECT& place, UINT image, int normal, UINT id) {
+    auto tab = std::make_unique<TabButton>();
+    tab->SetImageList(fw::LoadImageStripAt(module, image, place.right - place.left, place.bottom - place.top, 3));
+    tab->SetImages(normal, 2, 1, 2);
+    tab->Create(pageWindow, place, id);
+    return tab;
+  };
+  listTab = make(tabLayout.list, tabLayout.listImage, 0, ID_TAB_LIST);
+  playerTab = make(tabLayout.player, tabLayout.playerImage, 2, ID_TAB_PLAYER);
+}
 
-  listTab->SetImageList(fw::LoadImageStripAt(module, tabLayout.listImage, width, height, 3));
-  listTab->SetImages(0, 2, 1, 2);
-  listTab->Create(pageWindow, RECT{left, client.top, left + width, client.bottom}, ID_TAB_LIST);
+void PageHost::SetTabLayout(const TabLayout& layout) {
+  tabLayout = layout;
+  if (!playerTab || !listTab) return;
+  const wchar_t* current = !IsWindowEnabled(listTab->Handle())     ? L"list"
+                           : !IsWindowEnabled(playerTab->Handle()) ? L"player"
+                                                                   : nullptr;
+  DestroyTabButtons();
+  CreateTabButtons();
+  if (current) SelectTab(current);
+}
 
-  playerTab->SetImageList(fw::LoadImageStripAt(module, tabLayout.playerImage, width, height, 3));
-  playerTab->SetImages(2, 2, 1, 2);
-  playerTab->Create(pageWindow, RECT{left + width, client.top, left + 2 * width, client.bottom}, ID_TAB_PLAYER);
+void PageHost::SetVipMode() {
+  vipMode = true;
+  DestroyTabButtons();
 }
 
 void PageHost::SelectTab(const wchar_t* name) {

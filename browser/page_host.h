@@ -1,7 +1,8 @@
 // The page's side of the main window: the hosted WebBrowser control, the answers the
 // window gives as its document host, window.external (three methods and the tab buttons
 // they drive) and the drop target that hands dropped video torrents to the page.
-// MainWindow derives from PageHost; the window object is the COM object, not counted.
+// One counted COM object: the window holds it, and so do the control and the page's
+// script, which may let go only after the window is gone.
 #pragma once
 
 #include <windows.h>
@@ -24,12 +25,6 @@ enum : DISPID {
   DISPID_SETVODCLIENTTAB = 3,
 };
 
-// Command ids of the tab buttons.
-enum : UINT {
-  ID_TAB_PLAYER = 0x8011,
-  ID_TAB_LIST = 0x8012,
-};
-
 inline constexpr wchar_t kWebBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
 // A tab button: a bitmap button that shows the hand while it can be clicked.
@@ -43,6 +38,7 @@ class TabButton : public fw::BitmapButton {
 
 class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
  public:
+  // Made with new and held through fw::ComPtr; the last Release deletes it.
   PageHost() = default;
   virtual ~PageHost();
   PageHost(const PageHost&) = delete;
@@ -53,8 +49,10 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void CreateBrowserHost(HWND mainWindow, const RECT& place, const wchar_t* control = kWebBrowserClsid);
   // From WM_SIZE (not for SIZE_MINIMIZED); a place turned inside out by a tiny window is empty.
   void ResizeBrowserHost(const RECT& place);
-  // From WM_DESTROY.
+  // From WM_DESTROY: the control, the tabs and the window are let go. What the page still
+  // holds keeps working without them (no tabs are made, no page is called).
   void DestroyBrowserHost();
+  HWND HostWindow() const { return host.Handle(); }
 
   // Navigate2 without reading from the cache; nothing without a control.
   void Navigate(const std::wstring& url);
@@ -64,12 +62,12 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   static HRESULT CallScriptFunction(IDispatch* script, const wchar_t* name, DISPPARAMS* params, VARIANT* result);
 
   // Where the caption's two tab buttons go and the artwork they show, at the window's scale:
-  // the window's skin decides, and hands it down before the buttons are made.
+  // the window's skin decides. Tabs already shown are made again there, the current one kept.
   struct TabLayout {
-    int left = 40, width = 95, height = 25;
-    UINT listImage = IDB_TAB_LIST, playerImage = IDB_TAB_PLAYER;
+    RECT list, player;
+    UINT listImage, playerImage;
   };
-  void SetTabLayout(const TabLayout& layout) { tabLayout = layout; }
+  void SetTabLayout(const TabLayout& layout);
 
   // The script bridge.
   void SetNavItems(const VARIANT& items);
@@ -79,13 +77,12 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   void DestroyTabButtons();
 
   // Started by the VIP client: no tabs, no context menu, no drops, window.external silent.
-  void SetVipMode() { vipMode = true; }
-  bool VipMode() const { return vipMode; }
+  void SetVipMode();
 
-  // IUnknown, shared by both parts. Not counted: the object lives as long as the window.
+  // IUnknown, shared by both parts.
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
 
   // IDropTarget
   STDMETHODIMP DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
@@ -135,8 +132,9 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   IDispatch* ExternalDispatch() { return static_cast<fw::IDocHostUIHandlerDispatch*>(this); }
   void RedrawTabs();
 
+  ULONG references = 0;
   HWND pageWindow = nullptr;
-  TabLayout tabLayout;
+  TabLayout tabLayout = {};
   bool vipMode = false;
   bool readingNav = false;             // inside SetNavItems
   DWORD dragEffect = DROPEFFECT_NONE;  // DragEnter's answer, which DragOver repeats

@@ -17,3 +17,9 @@
 // The 150 % and 200 % artwork: the 100 % id plus these.
 #define IDB_SET_150 1000
 #define IDB_SET_200 2000
+
+// Control ids: the caption's pin button (beside the system's SC_ ids of the other three)
+// and the two tab buttons.
+#define ID_PIN 0xF090
+#define ID_TAB_PLAYER 0x8011
+#define ID_TAB_LIST 0x8012

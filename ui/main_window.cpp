@@ -18,19 +18,18 @@ constexpr wchar_t kTipRestore[] = L"还原";
 constexpr wchar_t kTipPin[] = L"置顶";
 constexpr wchar_t kTipUnpin[] = L"取消置顶";
 
+constexpr COLORREF kFrameColour = RGB(33, 39, 50);
+constexpr wchar_t kCaptionFontFace[] = L"微软雅黑";
+
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
-// Caption strip above the page, frame below and beside it.
-RECT BrowserPlace(int clientWidth, int clientHeight, int dpi) {
-  const skin::Rect r = skin::BrowserRect(clientWidth, clientHeight, dpi);
-  return RECT{r.left, r.top, r.right, r.bottom};
-}
+RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// The caption's tab buttons at the window's scale, for the page host that makes them.
-PageHost::TabLayout TabLayoutAt(int dpi) {
-  const skin::Metrics m = skin::MetricsAt(dpi);
-  return {m.tabLeft, m.tabWidth, m.buttonHeight, skin::ArtworkId(IDB_TAB_LIST, dpi),
-          skin::ArtworkId(IDB_TAB_PLAYER, dpi)};
+// Caption strip above the page, frame below and beside it.
+RECT BrowserPlace(HWND window, int dpi) {
+  RECT client;
+  GetClientRect(window, &client);
+  return ToRECT(skin::BrowserRect(client.right, client.bottom, dpi));
 }
 
 // Broadcast by the shell when its taskbar starts again, after it ended or crashed.
@@ -43,7 +42,7 @@ UINT TaskbarCreatedMessage() {
 
 // Nothing is registered here: the object is static, and a second start must not pay for
 // the host classes (the host window registers them when it is made).
-MainWindow::MainWindow() = default;
+MainWindow::MainWindow() : page(new PageHost) {}
 
 MainWindow::~MainWindow() {
   if (captionFont) DeleteObject(captionFont);
@@ -56,7 +55,6 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       fw::OnMessage<MainWindow>(WM_INITDIALOG, &MainWindow::OnInitDialog),
       fw::OnMessage<MainWindow>(WM_DESTROY, &MainWindow::OnDestroy),
       fw::OnMessage<MainWindow>(WM_SIZE, &MainWindow::OnSize),
-      fw::OnMessage<MainWindow>(WM_GETMINMAXINFO, &MainWindow::OnGetMinMaxInfo),
       fw::OnMessage<MainWindow>(APPBAR_CALLBACK_MESSAGE, &MainWindow::OnAppBarNotify),
       fw::OnCommand<MainWindow>(ID_PIN, ID_PIN, BN_CLICKED, &MainWindow::OnTogglePin),
       fw::OnCommand<MainWindow>(ID_TAB_PLAYER, ID_TAB_LIST, BN_CLICKED, &MainWindow::OnTabCommand),
@@ -72,7 +70,7 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
     return true;
   }
   if (fw::DispatchMap(this, map, message, wParam, lParam, result)) return true;
-  if (ProcessSkinMessage(message, wParam, lParam, result)) return true;
+  if (frame.ProcessSkinMessage(message, wParam, lParam, result)) return true;
   return fw::ReflectNotifications(message, wParam, lParam, result);
 }
 
@@ -89,7 +87,6 @@ void MainWindow::CentreInWorkArea() {
 
 LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   HWND window = Handle();
-  dpi = fw::WindowDpi(window);
   CentreInWorkArea();
 
   auto loadIcon = [](int cx, int cy) {
@@ -105,31 +102,20 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     loop->AddIdleHandler(this);
   }
 
-  const skin::Metrics m = skin::MetricsAt(dpi);
-  // At a large scale the window can be larger than the screen: it is cut to the work area
-  // (never below its minimum) and moved back inside it, so that its buttons can be reached.
-  const RECT area = WorkArea();
-  const int width = std::max<int>(m.minWidth, std::min<int>(m.width, area.right - area.left));
-  const int height = std::max<int>(m.minHeight, std::min<int>(m.height, area.bottom - area.top));
-  Init(width, height, m.minWidth, m.minHeight, true, true, WS_CLIPCHILDREN, m.border);
-  captionWidth = width;
-  captionHeight = m.captionHeight;
+  const int dpi = fw::WindowDpi(window);
   RECT placed;
   GetWindowRect(window, &placed);
-  const int x = std::max<int>(area.left, std::min<int>(placed.left, area.right - width));
-  const int y = std::max<int>(area.top, std::min<int>(placed.top, area.bottom - height));
-  if (x != placed.left || y != placed.top) {
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT area = frame.WorkArea();
+  const skin::Rect start =
+      skin::StartRect({placed.left, placed.top}, {area.left, area.top, area.right, area.bottom}, dpi);
+  frame.Init(dpi, start.Width(), start.Height(), WS_CLIPCHILDREN);
+  if (start.left != placed.left || start.top != placed.top) {
+    SetWindowPos(window, nullptr, start.left, start.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  CreateCaptionButtons();
-  RECT client;
-  GetClientRect(window, &client);
-  SetTabLayout(TabLayoutAt(dpi));
-  CreateBrowserHost(window, BrowserPlace(client.right, client.bottom, dpi));
-
+  LayOut();
+  page->CreateBrowserHost(window, BrowserPlace(window, dpi));
   RegisterAppBar();
-  CreateCaptionParts();
   // Focus into the page ourselves, and 0 so that the dialog manager does not move it: with
   // no tab stop in the window it would pick the first caption button.
   RestoreFocus();
@@ -147,49 +133,57 @@ void MainWindow::RegisterAppBar() {
 }
 
 HIMAGELIST MainWindow::ButtonImages(UINT bitmapId) const {
+  const int dpi = frame.Dpi();
   const skin::Metrics m = skin::MetricsAt(dpi);
   return fw::LoadImageStripAt(Module(), skin::ArtworkId(bitmapId, dpi), m.buttonWidth, m.buttonHeight, 3);
 }
 
-void MainWindow::CreateCaptionButtons() {
+void MainWindow::LayOut() {
+  HWND window = Handle();
+  const int dpi = frame.Dpi();
+  const skin::Metrics m = skin::MetricsAt(dpi);
   RECT client;
-  GetClientRect(Handle(), &client);
-  struct Spec {
-    UINT id, bitmap;
-  };
-  static const Spec specs[] = {{SC_CLOSE, IDB_CLOSE}, {SC_MAXIMIZE, IDB_MAXIMIZE}, {SC_MINIMIZE, IDB_MINIMIZE},
-                               {ID_PIN, IDB_PIN_ON}};
-  int index = 0;
-  for (const Spec& s : specs) {
-    const skin::Rect r = skin::CaptionButtonRect(client.right, index++, dpi);
-    AddButton(RECT{r.left, r.top, r.right, r.bottom}, s.id, ButtonImages(s.bitmap), 0, 2, 1, 2);
-  }
+  GetClientRect(window, &client);
 
+  frame.DestroyButtons();
+  if (buttonTips) ::DestroyWindow(buttonTips);
+  static const struct {
+    UINT id, bitmap;
+    const wchar_t* tip;
+  } kButtons[] = {{SC_CLOSE, IDB_CLOSE, kTipClose},
+                  {SC_MAXIMIZE, IDB_MAXIMIZE, kTipMaximize},
+                  {SC_MINIMIZE, IDB_MINIMIZE, kTipMinimize},
+                  {ID_PIN, IDB_PIN_ON, kTipPin}};
   buttonTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, Handle(), nullptr, Module(), nullptr);
+                               CW_USEDEFAULT, window, nullptr, Module(), nullptr);
   SendMessageW(buttonTips, TTM_ACTIVATE, TRUE, 0);
-  static const std::pair<UINT, const wchar_t*> tips[] = {
-      {SC_CLOSE, kTipClose}, {SC_MINIMIZE, kTipMinimize}, {SC_MAXIMIZE, kTipMaximize}, {ID_PIN, kTipPin}};
-  for (const auto& tip : tips) {
-    if (fw::BitmapButton* button = FindButton(tip.first)) SetButtonTip(button, tip.second, TTM_ADDTOOLW);
+  int index = 0;
+  for (const auto& b : kButtons) {
+    const RECT place = ToRECT(skin::CaptionButtonRect(client.right, index++, dpi));
+    if (fw::BitmapButton* button = frame.AddButton(place, b.id, ButtonImages(b.bitmap), 0, 2, 1, 2)) {
+      SetButtonTip(button, b.tip, TTM_ADDTOOLW);
+    }
   }
   SetPinned(pinned);
-}
+  if (frame.Maximized()) MaximizeChanged(true);
 
-void MainWindow::CreateCaptionParts() {
-  const skin::Metrics m = skin::MetricsAt(dpi);
   if (captionIcon) DestroyIcon(captionIcon);
   captionIcon =
       static_cast<HICON>(LoadImageW(Module(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, m.iconSize, m.iconSize, 0));
   if (captionFont) DeleteObject(captionFont);
   captionFont = nullptr;
-  HFONT base = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  HFONT base = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
   if (!base) base = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   LOGFONTW font = {};
-  if (!base || !GetObjectW(base, sizeof(font), &font)) return;
-  lstrcpynW(font.lfFaceName, kCaptionFontFace, LF_FACESIZE);
-  font.lfHeight = m.fontHeight;  // the dialog's font keeps the dpi the process started at
-  captionFont = CreateFontIndirectW(&font);
+  if (base && GetObjectW(base, sizeof(font), &font)) {
+    lstrcpynW(font.lfFaceName, kCaptionFontFace, LF_FACESIZE);
+    font.lfHeight = m.fontHeight;  // the dialog's font keeps the dpi the process started at
+    captionFont = CreateFontIndirectW(&font);
+  }
+
+  page->SetTabLayout({ToRECT(skin::TabRect(0, dpi)), ToRECT(skin::TabRect(1, dpi)),
+                      skin::ArtworkId(IDB_TAB_LIST, dpi), skin::ArtworkId(IDB_TAB_PLAYER, dpi)});
+  page->ResizeBrowserHost(BrowserPlace(window, dpi));
 }
 
 void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message) {
@@ -204,8 +198,8 @@ void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT
   SetWindowTextW(button->Handle(), tip);
 }
 
-void MainWindow::UpdateMaxButton(bool isMaximized, const RECT&) {
-  fw::BitmapButton* button = FindButton(SC_MAXIMIZE);
+void MainWindow::MaximizeChanged(bool isMaximized) {
+  fw::BitmapButton* button = frame.FindButton(SC_MAXIMIZE);
   if (!button) return;
   button->SetImageList(ButtonImages(isMaximized ? IDB_RESTORE : IDB_MAXIMIZE));
   button->SetImages(0, 2, 1, 2);
@@ -214,7 +208,7 @@ void MainWindow::UpdateMaxButton(bool isMaximized, const RECT&) {
 }
 
 void MainWindow::SetPinned(bool pin) {
-  fw::BitmapButton* button = FindButton(ID_PIN);
+  fw::BitmapButton* button = frame.FindButton(ID_PIN);
   if (button) {
     button->SetImageList(ButtonImages(pin ? IDB_PIN_ON : IDB_PIN_OFF));
     button->SetImages(0, 2, 1, 2);
@@ -245,8 +239,8 @@ void MainWindow::SetTitle(const std::wstring& title) {
 }
 
 void MainWindow::SetVipMode() {
-  PageHost::SetVipMode();
-  DestroyTabButtons();
+  vipMode = true;
+  page->SetVipMode();
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -261,14 +255,13 @@ LRESULT MainWindow::OnCancel(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  OnTabButtonClicked(LOWORD(wParam));
+  page->OnTabButtonClicked(LOWORD(wParam));
   return 0;
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
-  DestroyBrowserHost();
-  DestroyButtons();
-  DestroyTabButtons();
+  page->DestroyBrowserHost();
+  frame.DestroyButtons();
   if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -279,18 +272,8 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   return 0;
 }
 
-LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (wParam != SIZE_MINIMIZED) ResizeBrowserHost(BrowserPlace(LOWORD(lParam), HIWORD(lParam), dpi));
-  return 0;
-}
-
-LRESULT MainWindow::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
-  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  const skin::Metrics m = skin::MetricsAt(dpi);
-  info->ptMinTrackSize = {m.minWidth, m.minHeight};
-  // Left alone, the system maximises a captionless popup over the whole monitor, taskbar
-  // included, before the skin takes the maximise over.
-  SetMaximizedInfo(*info);
+LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam != SIZE_MINIMIZED) page->ResizeBrowserHost(BrowserPlace(Handle(), frame.Dpi()));
   return 0;
 }
 
@@ -300,32 +283,12 @@ LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   const int newDpi = HIWORD(wParam);
   const auto* suggested = reinterpret_cast<const RECT*>(lParam);
   if (newDpi <= 0 || !suggested) return 0;
-  dpi = newDpi;
-  SetTabLayout(TabLayoutAt(dpi));
-  const skin::Metrics m = skin::MetricsAt(dpi);
-  borderX = borderY = m.border;
-  minWidth = m.minWidth;
-  minHeight = m.minHeight;
-  captionHeight = m.captionHeight;
-  // The buttons and tabs are made again at their new size rather than moved.
-  DestroyButtons();
-  if (buttonTips) ::DestroyWindow(buttonTips);
-  buttonTips = nullptr;
-  const bool hadTabs = playerTab || listTab;
-  const bool listCurrent = listTab && listTab->Handle() && !IsWindowEnabled(listTab->Handle());
-  DestroyTabButtons();
-  SetPosAndLayout(suggested->left, suggested->top, suggested->right - suggested->left,
-                  suggested->bottom - suggested->top, SWP_NOACTIVATE);
-  CreateCaptionButtons();
-  RECT now;
-  GetWindowRect(Handle(), &now);
-  UpdateMaxButton(maximized, now);
-  CreateCaptionParts();
-  if (hadTabs) CreateTabButtons();
-  if (listCurrent) SelectTab(L"list");
-  RECT client;
-  GetClientRect(Handle(), &client);
-  ResizeBrowserHost(BrowserPlace(client.right, client.bottom, dpi));
+  frame.SetDpi(newDpi);
+  // The buttons are made again at their new size rather than moved.
+  frame.DestroyButtons();
+  frame.SetPosAndLayout(suggested->left, suggested->top, suggested->right - suggested->left,
+                        suggested->bottom - suggested->top, SWP_NOACTIVATE);
+  LayOut();
   RedrawNow(Handle());
   return 0;
 }
@@ -351,7 +314,7 @@ LRESULT MainWindow::OnSetFocus(UINT, WPARAM, LPARAM, BOOL&) {
 void MainWindow::RestoreFocus() {
   HWND target = focusBeforeDeactivation;
   if (!target || !IsChild(Handle(), target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
-    target = host.Handle();  // its focus in-place activates the control, which takes it on
+    target = page->HostWindow();  // its focus in-place activates the control, which takes it on
   }
   if (target) SetFocus(target);
 }
@@ -394,11 +357,12 @@ void MainWindow::DoPaint(HDC dc) {
   GetClientRect(Handle(), &client);
   const int width = client.right;
 
-  HBRUSH frame = CreateSolidBrush(kFrameColour);
-  FillRect(dc, &client, frame);
-  DeleteObject(frame);
+  HBRUSH background = CreateSolidBrush(kFrameColour);
+  FillRect(dc, &client, background);
+  DeleteObject(background);
 
   // Loaded for each paint and released after: it is needed only here.
+  const int dpi = frame.Dpi();
   const skin::Metrics m = skin::MetricsAt(dpi);
   const int top = m.edge, rows = m.captionBitmapHeight;
   if (HBITMAP caption =
@@ -423,9 +387,8 @@ void MainWindow::DoPaint(HDC dc) {
 
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
-  if (VipMode()) {
-    const skin::Rect t = skin::TitleRect(width, dpi);
-    RECT title = {t.left, t.top, t.right, t.bottom};
+  if (vipMode) {
+    RECT title = ToRECT(skin::TitleRect(width, dpi));
     DrawTextW(dc, titleText.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
   if (oldFont) SelectObject(dc, oldFont);

@@ -1,5 +1,6 @@
 // The program's one visible window: a borderless modeless dialog with a painted caption,
-// four caption buttons with tips, pin-on-top, and the page below the caption.
+// four caption buttons with tips, pin-on-top, and the page below the caption. The skin and
+// the page are parts of it, each with its own narrow interface.
 #pragma once
 
 #include <windows.h>
@@ -7,21 +8,18 @@
 
 #include <string>
 
-#include "framework/app_module.h"
 #include "browser/page_host.h"
+#include "framework/app_module.h"
+#include "framework/com_ptr.h"
 #include "framework/dialog.h"
 #include "ui/skin_frame.h"
 
-inline constexpr UINT ID_PIN = 0xF090;
 inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
-inline constexpr COLORREF kFrameColour = RGB(33, 39, 50);
-inline constexpr wchar_t kCaptionFontFace[] = L"微软雅黑";
 
 class MainWindow : public fw::Dialog,
-                   public fw::MessageFilter,
-                   public fw::IdleHandler,
-                   public PageHost,
-                   public SkinFrame {
+                   private fw::MessageFilter,
+                   private fw::IdleHandler,
+                   private SkinFrame::Owner {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -29,27 +27,26 @@ class MainWindow : public fw::Dialog,
   // The modeless dialog from IDD_MAIN, without owner; not shown yet. Null on failure.
   HWND Create();
 
+  void Navigate(const std::wstring& url) { page->Navigate(url); }
   // Stores the title and makes it the window text. Does not repaint the caption.
   void SetTitle(const std::wstring& title);
-  // The title drawn in the caption instead of the tabs, which go; see also PageHost's.
+  // Started by the VIP client: the title is drawn in the caption instead of the tabs, which
+  // go, and the page loses its bridge, menu and drops.
   void SetVipMode();
-  void CloseAndQuit(int code);
-  void SetPinned(bool pin);
-  void UpdateMaxButton(bool isMaximized, const RECT& windowRect) override;
-
-  BOOL PreTranslateMessage(MSG* msg) override;
-  BOOL OnIdle() override { return FALSE; }
 
  protected:
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  HWND FrameWindow() const override { return Handle(); }
-  void DoPaint(HDC dc) override;
 
  private:
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnIdle() override { return FALSE; }
+  HWND FrameWindow() const override { return Handle(); }
+  void DoPaint(HDC dc) override;
+  void MaximizeChanged(bool maximized) override;
+
   LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
-  LRESULT OnGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnAppBarNotify(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnTogglePin(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -63,17 +60,22 @@ class MainWindow : public fw::Dialog,
   void RegisterAppBar();
   // Keyboard focus back where the user left it in the window, else into the page.
   void RestoreFocus();
+  void SetPinned(bool pin);
+  void CloseAndQuit(int code);
   void PlaceTopmost(bool topmost);
-  void CreateCaptionButtons();
   HIMAGELIST ButtonImages(UINT bitmapId) const;
-  // The caption's icon, font and buttons for the current dpi, replacing any made before.
-  void CreateCaptionParts();
-  void CreateCaptionFont();
+  // Everything drawn at the window's dpi, replacing what was made before: the caption
+  // buttons and their tips, the caption's icon and font, the tabs' and the page's places.
+  void LayOut();
   // Adds or changes a caption button's tip, and sets it as the button's window text so
   // that screen readers can name the button.
   void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message = TTM_UPDATETIPTEXTW);
 
+  SkinFrame frame{*this};
+  // Counted: the page's script and the control hold it too, and may outlive the window.
+  fw::ComPtr<PageHost> page;
   std::wstring titleText;
+  bool vipMode = false;
   HWND buttonTips = nullptr;
   bool pinned = false;
   // While a full-screen window has made the pinned window leave the topmost band; an

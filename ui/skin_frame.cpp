@@ -5,7 +5,6 @@
 
 namespace {
 
-RECT ToRECT(const skin::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 LPCWSTR CursorId(skin::GripCursor cursor) {
@@ -36,27 +35,25 @@ MONITORINFO MonitorOf(HWND window) {
 
 }  // namespace
 
-SkinFrame::SkinFrame() = default;
 SkinFrame::~SkinFrame() = default;
 
-void SkinFrame::Init(int width, int height, int minimumWidth, int minimumHeight, bool canResize, bool canMaximize,
-                     DWORD extraStyle, int border) {
-  borderX = borderY = border;
-  resizable = canResize;
+void SkinFrame::Init(int windowDpi, int width, int height, DWORD extraStyle) {
+  SetDpi(windowDpi);
   SetPosAndLayout(0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-  maximizable = canMaximize;
   maximized = false;
-  minWidth = minimumWidth;
-  minHeight = minimumHeight;
   // The system menu and the two boxes give the taskbar button its minimise and maximise
   // entries; without a caption style no title bar appears.
-  HWND window = FrameWindow();
-  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-  SetWindowLongPtrW(window, GWL_STYLE, style | extraStyle | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+  const LONG_PTR style = GetWindowLongPtrW(Window(), GWL_STYLE);
+  SetWindowLongPtrW(Window(), GWL_STYLE, style | extraStyle | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+}
+
+void SkinFrame::SetDpi(int newDpi) {
+  dpi = newDpi;
+  metrics = skin::MetricsAt(dpi);
 }
 
 void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
-  HWND window = FrameWindow();
+  HWND window = Window();
   struct Placement {
     fw::BitmapButton* button;
     int width, height, fromRight;
@@ -76,10 +73,10 @@ void SkinFrame::SetPosAndLayout(int x, int y, int cx, int cy, UINT flags) {
 
   RECT client;
   GetClientRect(window, &client);
-  const skin::Rect region = skin::RegionRect(client.right, client.bottom, borderX);
+  const int border = metrics.border;
+  const skin::Rect region = skin::RegionRect(client.right, client.bottom, border);
   // The window owns the region from here on.
-  SetWindowRgn(window, CreateRoundRectRgn(region.left, region.top, region.right, region.bottom, borderX, borderY),
-               TRUE);
+  SetWindowRgn(window, CreateRoundRectRgn(region.left, region.top, region.right, region.bottom, border, border), TRUE);
   RedrawNow(window);
 
   for (const Placement& p : placements) {
@@ -95,7 +92,7 @@ fw::BitmapButton* SkinFrame::AddButton(const RECT& rect, UINT id, HIMAGELIST ima
   auto button = std::make_unique<fw::BitmapButton>(fw::BMPBTN_HOVER | fw::BMPBTN_AUTOSIZE);
   button->SetImageList(images);
   button->SetImages(normal, pushed, hover, disabled);
-  if (!button->Create(FrameWindow(), rect, id)) return nullptr;
+  if (!button->Create(Window(), rect, id)) return nullptr;
   buttons.push_back(std::move(button));
   return buttons.back().get();
 }
@@ -112,31 +109,24 @@ void SkinFrame::DestroyButtons() {
   buttons.clear();
 }
 
-skin::Rect SkinFrame::CaptionRect() const { return skin::CaptionRect(captionWidth, captionHeight, borderX, borderY); }
-
-void SkinFrame::SetMaximizedInfo(MINMAXINFO& info) const {
-  const MONITORINFO monitor = MonitorOf(FrameWindow());
-  const RECT& work = monitor.rcWork;
-  info.ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
-  info.ptMaxSize = {work.right - work.left, work.bottom - work.top};
+skin::Rect SkinFrame::CaptionRect() const {
+  return skin::CaptionRect(captionWidth, metrics.captionHeight, metrics.border, metrics.border);
 }
 
-RECT SkinFrame::WorkArea() const { return MonitorOf(FrameWindow()).rcWork; }
+RECT SkinFrame::WorkArea() const { return MonitorOf(Window()).rcWork; }
 
 void SkinFrame::ToggleMaximize() {
-  HWND window = FrameWindow();
-  if (maximizable) {
-    RECT current;
-    GetWindowRect(window, &current);
-    skin::MaximizeState state{maximized, ToRect(restoreRect)};
-    const skin::Rect target = skin::ToggleMaximize(state, ToRect(current), ToRect(WorkArea()));
-    maximized = state.maximized;
-    restoreRect = ToRECT(state.restoreRect);
-    SetPosAndLayout(target.left, target.top, target.Width(), target.Height(), SWP_SHOWWINDOW);
-  }
-  RECT now;
-  GetWindowRect(window, &now);
-  UpdateMaxButton(maximized, now);
+  RECT current;
+  GetWindowRect(Window(), &current);
+  SetMaximized(!maximized, current, SWP_SHOWWINDOW);
+}
+
+void SkinFrame::SetMaximized(bool maximize, const RECT& restoreTo, UINT flags) {
+  if (maximize) restoreRect = restoreTo;
+  maximized = maximize;
+  const RECT target = maximize ? WorkArea() : restoreRect;
+  SetPosAndLayout(target.left, target.top, target.right - target.left, target.bottom - target.top, flags);
+  owner.MaximizeChanged(maximized);
 }
 
 bool SkinFrame::ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -152,13 +142,14 @@ bool SkinFrame::ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, L
       fw::OnMessage<SkinFrame>(WM_LBUTTONUP, &SkinFrame::OnMouse),
       fw::OnMessage<SkinFrame>(WM_SYSCOMMAND, &SkinFrame::OnSysCommand),
       fw::OnMessage<SkinFrame>(WM_WINDOWPOSCHANGED, &SkinFrame::OnWindowPosChanged),
+      fw::OnMessage<SkinFrame>(WM_GETMINMAXINFO, &SkinFrame::OnGetMinMaxInfo),
       fw::OnCommand<SkinFrame>(0, 0xFFFF, BN_CLICKED, &SkinFrame::OnButtonCommand),
   };
   return fw::DispatchMap(this, map, message, wParam, lParam, result);
 }
 
 void SkinFrame::PaintInto(HDC target) {
-  HWND window = FrameWindow();
+  HWND window = Window();
   RECT client;
   GetClientRect(window, &client);
   HDC memory = CreateCompatibleDC(target);
@@ -166,7 +157,7 @@ void SkinFrame::PaintInto(HDC target) {
   HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
   HGDIOBJ oldFont = font ? SelectObject(memory, font) : nullptr;
-  DoPaint(memory);
+  owner.DoPaint(memory);
   BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
   if (oldFont) SelectObject(memory, oldFont);
   SelectObject(memory, oldBitmap);
@@ -180,9 +171,9 @@ LRESULT SkinFrame::OnPaint(UINT message, WPARAM wParam, LPARAM, BOOL&) {
     return 0;
   }
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(FrameWindow(), &ps);
+  HDC dc = BeginPaint(Window(), &ps);
   PaintInto(dc);
-  EndPaint(FrameWindow(), &ps);
+  EndPaint(Window(), &ps);
   return 0;
 }
 
@@ -195,43 +186,31 @@ LRESULT SkinFrame::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     return 0;
   }
   POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  ScreenToClient(FrameWindow(), &p);
+  ScreenToClient(Window(), &p);
   if (CaptionRect().Contains(p.x, p.y)) return HTCAPTION;
   handled = FALSE;
   return 0;
 }
 
-LRESULT SkinFrame::OnDoubleClick(UINT message, WPARAM, LPARAM lParam, BOOL& handled) {
+LRESULT SkinFrame::OnDoubleClick(UINT message, WPARAM, LPARAM lParam, BOOL&) {
   if (message == WM_LBUTTONDBLCLK && !CaptionRect().Contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
   ToggleMaximize();
-  handled = maximizable;
   return 0;
 }
 
 LRESULT SkinFrame::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-  if (wParam != SC_MAXIMIZE || !maximizable) {
+  if (wParam != SC_MAXIMIZE) {
     handled = FALSE;
     return 0;
   }
-  HWND window = FrameWindow();
   // Brings a minimised window back; when already maximised that is all the entry does.
-  ShowWindow(window, SW_RESTORE);
+  ShowWindow(Window(), SW_RESTORE);
   if (maximized) return 0;
   RECT before;
-  GetWindowRect(window, &before);
-  MaximizeToWorkArea(before, SWP_SHOWWINDOW);
-  RedrawNow(window);
+  GetWindowRect(Window(), &before);
+  SetMaximized(true, before, SWP_SHOWWINDOW);
+  RedrawNow(Window());
   return 0;
-}
-
-void SkinFrame::MaximizeToWorkArea(const RECT& restoreTo, UINT flags) {
-  restoreRect = restoreTo;
-  maximized = true;
-  const RECT area = WorkArea();
-  SetPosAndLayout(area.left, area.top, area.right - area.left, area.bottom - area.top, flags);
-  RECT now;
-  GetWindowRect(FrameWindow(), &now);
-  UpdateMaxButton(true, now);
 }
 
 // A maximise that did not come through the skin (a maximised start, ShowWindow from another
@@ -240,12 +219,11 @@ void SkinFrame::MaximizeToWorkArea(const RECT& restoreTo, UINT flags) {
 // state takes its place, at the same rectangle.
 LRESULT SkinFrame::OnWindowPosChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
   handled = FALSE;  // the default still turns it into WM_MOVE and WM_SIZE
-  HWND window = FrameWindow();
+  HWND window = Window();
   if (IsZoomed(window)) {
-    if (!maximizable) return 0;
     SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~WS_MAXIMIZE);
     // Maximised already (then minimised), the skin keeps the rectangle it restores to.
-    MaximizeToWorkArea(maximized ? restoreRect : normalRect, SWP_NOACTIVATE);
+    SetMaximized(true, maximized ? restoreRect : normalRect, SWP_NOACTIVATE);
   } else if (!maximized && !IsIconic(window)) {
     GetWindowRect(window, &normalRect);
   }
@@ -253,18 +231,19 @@ LRESULT SkinFrame::OnWindowPosChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT SkinFrame::OnMouse(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-  if (!resizable || maximized) {
+  if (maximized) {
     handled = FALSE;
     return 0;
   }
-  HWND window = FrameWindow();
+  HWND window = Window();
   const bool leftHeld = (wParam & MK_LBUTTON) != 0;
   if (!leftHeld) dragCursor = nullptr;
 
   RECT client;
   GetClientRect(window, &client);
   const skin::Grip grip =
-      skin::GripAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, client.right, client.bottom, borderX, borderY);
+      skin::GripAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, client.right, client.bottom, metrics.border,
+                   metrics.border);
   if (grip.edges) {
     if (leftHeld && dragEdges == 0) dragEdges = grip.edges;
     if (!dragCursor) dragCursor = CursorId(grip.cursor);
@@ -291,7 +270,8 @@ LRESULT SkinFrame::OnMouse(UINT message, WPARAM wParam, LPARAM lParam, BOOL& han
       RECT r;
       GetWindowRect(window, &r);
       const skin::Rect next =
-          skin::DragStep(ToRect(r), dragEdges, {cur.x, cur.y}, {lastCursorPos.x, lastCursorPos.y}, minWidth, minHeight);
+          skin::DragStep(ToRect(r), dragEdges, {cur.x, cur.y}, {lastCursorPos.x, lastCursorPos.y}, metrics.minWidth,
+                                             metrics.minHeight);
       if (cur.x != lastCursorPos.x || cur.y != lastCursorPos.y) {
         SetPosAndLayout(next.left, next.top, next.Width(), next.Height(), SWP_NOZORDER);
       }
@@ -316,7 +296,7 @@ LRESULT SkinFrame::OnButtonCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& han
     case SC_MINIMIZE: {
       POINT p;
       const LPARAM where = GetCursorPos(&p) ? MAKELPARAM(p.x, p.y) : MAKELPARAM(-1, -1);
-      PostMessageW(FrameWindow(), WM_SYSCOMMAND, id, where);
+      PostMessageW(Window(), WM_SYSCOMMAND, id, where);
       break;
     }
     case SC_MAXIMIZE:
@@ -326,5 +306,18 @@ LRESULT SkinFrame::OnButtonCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& han
       handled = FALSE;
       break;
   }
+  return 0;
+}
+
+LRESULT SkinFrame::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  info->ptMinTrackSize = {metrics.minWidth, metrics.minHeight};
+  // Left alone, the system maximises a captionless popup over the whole monitor, taskbar
+  // included, before the skin takes the maximise over: the work area of its monitor,
+  // relative to the monitor as the message wants it.
+  const MONITORINFO monitor = MonitorOf(Window());
+  const RECT& work = monitor.rcWork;
+  info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+  info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
   return 0;
 }

@@ -1,7 +1,7 @@
 // The borderless skin of a top-level window: caption geometry, window region, caption
 // buttons anchored to the right edge, painting through an off-screen bitmap, hit-testing,
-// edge dragging and maximising to the work area. The window class supplies the drawing
-// (DoPaint) and the maximise button's look (UpdateMaxButton).
+// edge dragging, the size limits and maximising to the work area. The window it dresses
+// supplies the drawing and shows the maximised state on its own button (Owner).
 #pragma once
 
 #include <windows.h>
@@ -18,13 +18,31 @@ inline void RedrawNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_
 
 class SkinFrame {
  public:
-  SkinFrame();
-  virtual ~SkinFrame();
+  class Owner {
+   public:
+    virtual HWND FrameWindow() const = 0;
+    virtual void DoPaint(HDC dc) = 0;
+    // Told after every maximise or restore, also one that changed nothing.
+    virtual void MaximizeChanged(bool maximized) = 0;
+
+   protected:
+    ~Owner() = default;
+  };
+
+  explicit SkinFrame(Owner& owner) : owner(owner) {}
+  ~SkinFrame();
   SkinFrame(const SkinFrame&) = delete;
   SkinFrame& operator=(const SkinFrame&) = delete;
 
-  void Init(int width, int height, int minimumWidth, int minimumHeight, bool canResize, bool canMaximize,
-            DWORD extraStyle, int border);
+  // The dpi's metrics, the window sized to width x height where it stands, and the styles
+  // that give the taskbar button its system menu entries.
+  void Init(int dpi, int width, int height, DWORD extraStyle);
+  // A new dpi's metrics; the owner then moves the window (SetPosAndLayout) and remakes
+  // its buttons.
+  void SetDpi(int newDpi);
+  int Dpi() const { return dpi; }
+  bool Maximized() const { return maximized; }
+
   // The one path by which the window is moved or sized: rebuilds the region and keeps the
   // caption buttons at their distance from the right edge.
   void SetPosAndLayout(int x, int y, int cx, int cy, UINT flags);
@@ -35,37 +53,11 @@ class SkinFrame {
   fw::BitmapButton* FindButton(UINT id) const;
   void DestroyButtons();
 
-  // Maximise when restored, restore when maximised; then UpdateMaxButton.
-  void ToggleMaximize();
-  // Where the system itself would put the window maximised: the work area of its monitor,
-  // relative to the monitor as WM_GETMINMAXINFO wants it.
-  void SetMaximizedInfo(MINMAXINFO& info) const;
+  // The work area of the window's monitor.
+  RECT WorkArea() const;
 
   // The skin's message map; true when handled.
   bool ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-  skin::Rect CaptionRect() const;
-
-  // The dpi the window is laid out for: the system's at start, then WM_DPICHANGED's.
-  int dpi = skin::kBaseDpi;
-  int captionWidth = 0;
-  int captionHeight = 0;
-  int borderX = 0;
-  int borderY = 0;
-  bool resizable = false;
-  bool maximizable = false;
-  bool maximized = false;
-  RECT restoreRect = {};
-  int minWidth = 0;
-  int minHeight = 0;
-  std::vector<std::unique_ptr<fw::BitmapButton>> buttons;
-
- protected:
-  virtual HWND FrameWindow() const = 0;
-  virtual void DoPaint(HDC dc) = 0;
-  virtual void UpdateMaxButton(bool isMaximized, const RECT& windowRect) = 0;
-  // The work area of the window's monitor.
-  RECT WorkArea() const;
 
  private:
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -76,13 +68,26 @@ class SkinFrame {
   LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnButtonCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
+  HWND Window() const { return owner.FrameWindow(); }
+  skin::Rect CaptionRect() const;
   void PaintInto(HDC target);
-  void MaximizeToWorkArea(const RECT& restoreTo, UINT flags);
+  void ToggleMaximize();
+  // Every maximise and restore goes through here: maximising keeps restoreTo as the
+  // rectangle a restore returns to.
+  void SetMaximized(bool maximize, const RECT& restoreTo, UINT flags);
 
+  Owner& owner;
+  int dpi = skin::kBaseDpi;  // the system's at start, then WM_DPICHANGED's
+  skin::Metrics metrics = skin::MetricsAt(skin::kBaseDpi);
+  int captionWidth = 0;      // the width of the last layout
+  bool maximized = false;
+  RECT restoreRect = {};
   // The last rectangle the window had while neither maximised nor minimised: what a
   // maximise that did not come through the skin restores to.
   RECT normalRect = {};
+  std::vector<std::unique_ptr<fw::BitmapButton>> buttons;
 
   // Drag state of the current press.
   unsigned dragEdges = 0;

@@ -1,6 +1,8 @@
 // Skin geometry: see skin_geometry.h.
 #include "ui/skin_geometry.h"
 
+#include <algorithm>
+
 namespace skin {
 
 namespace {
@@ -106,6 +108,21 @@ Rect TitleRect(int clientWidth, int dpi) {
   return {m.titleLeft, 0, clientWidth - m.titleRightGap, m.buttonHeight};
 }
 
+Rect TabRect(int index, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  const int left = m.tabLeft + index * m.tabWidth;
+  return {left, 0, left + m.tabWidth, m.buttonHeight};
+}
+
+Rect StartRect(Point placed, const Rect& workArea, int dpi) {
+  const Metrics m = MetricsAt(dpi);
+  const int width = std::max(m.minWidth, std::min(m.width, workArea.Width()));
+  const int height = std::max(m.minHeight, std::min(m.height, workArea.Height()));
+  const int x = std::max(workArea.left, std::min(placed.x, workArea.right - width));
+  const int y = std::max(workArea.top, std::min(placed.y, workArea.bottom - height));
+  return {x, y, x + width, y + height};
+}
+
 Rect BrowserRect(int clientWidth, int clientHeight, int dpi) {
   const Metrics m = MetricsAt(dpi);
   return {m.edge, m.edge + m.buttonHeight, clientWidth - m.edge, clientHeight - m.border};
@@ -163,16 +180,6 @@ Rect DragStep(const Rect& window, unsigned edges, Point cur, Point last, int min
     }
   }
   return r;
-}
-
-Rect ToggleMaximize(MaximizeState& state, const Rect& window, const Rect& workArea) {
-  if (state.maximized) {
-    state.maximized = false;
-    return state.restoreRect;
-  }
-  state.restoreRect = window;
-  state.maximized = true;
-  return workArea;
 }
 
 }  // namespace skin

@@ -1,5 +1,5 @@
 // The skinned window's geometry as pure functions: caption tiling, button and text
-// rectangles, the region, the resize grips, the edge-drag step and the maximise toggle.
+// rectangles, the region, the resize grips and the edge-drag step.
 // Portable, so it is tested natively; the Win32 glue in skin_frame.h calls it.
 #pragma once
 
@@ -79,6 +79,15 @@ Rect CaptionButtonRect(int clientWidth, int index, int dpi = kBaseDpi);
 // Where the title is drawn in VIP mode: {37, 0, W - 185, 25}.
 Rect TitleRect(int clientWidth, int dpi = kBaseDpi);
 
+// The caption's two tab buttons, side by side from the left (0 the list, 1 the player):
+// {40 + 95i, 0, 135 + 95i, 25}.
+Rect TabRect(int index, int dpi = kBaseDpi);
+
+// Where the window starts: its size at the dpi, cut to the work area (never below the
+// minimum), the top-left where the system placed it and moved back inside the work area,
+// so that at a large scale the caption buttons can be reached.
+Rect StartRect(Point placed, const Rect& workArea, int dpi);
+
 // The page below the caption: {1, 26, W - 1, H - 2}.
 Rect BrowserRect(int clientWidth, int clientHeight, int dpi = kBaseDpi);
 
@@ -109,14 +118,5 @@ Grip GripAt(Point client, int width, int height, int borderX, int borderY);
 // pointer is back at or beyond that edge and moving outwards. Vertical steps never
 // change the width. Returns the new window rectangle (== window when nothing moves).
 Rect DragStep(const Rect& window, unsigned edges, Point cur, Point last, int minWidth, int minHeight);
-
-// The maximise/restore toggle. Maximising saves the window rectangle and fills the work
-// area; restoring returns exactly the saved rectangle.
-struct MaximizeState {
-  bool maximized = false;
-  Rect restoreRect;
-};
-// The rectangle to move to, updating state.
-Rect ToggleMaximize(MaximizeState& state, const Rect& window, const Rect& workArea);
 
 }  // namespace skin

@@ -156,12 +156,18 @@ std::wstring BridgeScript() {
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
 
+// Where the caption would put the tabs at 96 DPI.
+const PageHost::TabLayout kTabs = {{40, 0, 135, 25}, {135, 0, 230, 25}, IDB_TAB_LIST, IDB_TAB_PLAYER};
+
 // The one page host with the real control, destroyed by main.
 struct SharedPage {
-  SharedPage() { page.CreateBrowserHost(parent, RECT{1, 26, 993, 626}); }
+  SharedPage() {
+    page->SetTabLayout(kTabs);
+    page->CreateBrowserHost(parent, RECT{1, 26, 993, 626});
+  }
   HWND parent = MakeParent();
   LoopbackServer server;
-  PageHost page;
+  fw::ComPtr<PageHost> page{new PageHost};
 };
 SharedPage* shared = nullptr;
 SharedPage& Shared() { return *(shared ? shared : shared = new SharedPage); }
@@ -194,7 +200,7 @@ int ShownFrame(TabButton& button) {
   return -1;
 }
 
-// The CF_HDROP block of a list of paths, wide or in the ANSI code page.
+// The CF_HDROP block of a list of paths, wide or in the ANSI code page->
 std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
   const DROPFILES header{sizeof header, {}, FALSE, wide};
   std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
@@ -251,10 +257,10 @@ std::wstring Item(const std::string& fixture, const std::wstring& fileName) {
 }
 
 struct ScriptedPage : PageHost {
-  ScriptPage script{this};
+  ScriptPage* script = nullptr;  // not owned: the script holds the page
   HRESULT PageScript(IDispatch** out) override {  // the engine's global object stands in for the document's
     *out = nullptr;
-    return script.engine ? script.engine->GetScriptDispatch(nullptr, out) : E_POINTER;
+    return script && script->engine ? script->engine->GetScriptDispatch(nullptr, out) : E_POINTER;
   }
 };
 
@@ -264,12 +270,15 @@ struct ScriptedPage : PageHost {
 class browser_test : public testing::Test {
  protected:
   void SetUp() override {
-    page.CreateBrowserHost(parent, RECT{1, 26, 993, 626}, kNoControl);
+    page->script = &script;
+    page->SetTabLayout(kTabs);
+    page->CreateBrowserHost(parent, RECT{1, 26, 993, 626}, kNoControl);
     ASSERT_TRUE(script.Run(BridgeScript()));
     ASSERT_TRUE(script.Run(L"var calls = 0; bridge.view = {show: function () { ++calls; }};"));
     CreateDirectoryW(folder.c_str(), nullptr);
   }
   void TearDown() override {
+    page->DestroyBrowserHost();
     tabTarget = nullptr;
     std::filesystem::remove_all(L"\\\\?\\" + folder);  // some paths are longer than MAX_PATH
   }
@@ -285,39 +294,39 @@ class browser_test : public testing::Test {
   static inline const HWND parent = MakeParent();
   static inline const std::wstring folder =
       (std::filesystem::temp_directory_path() / (L"kp_browser_" + std::to_wstring(GetCurrentProcessId()))).wstring();
-  ScriptedPage page;
-  ScriptPage& script = page.script;
+  fw::ComPtr<ScriptedPage> page{new ScriptedPage};
+  ScriptPage script{page.Get()};
 };
 
 TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_the_window) {
   auto& shared = Shared();
-  const HWND host = shared.page.host.Handle();
-  ASSERT_TRUE(host && shared.page.browser);
+  const HWND host = shared.page->host.Handle();
+  ASSERT_TRUE(host && shared.page->browser);
   VARIANT_BOOL silent = VARIANT_FALSE;
-  shared.page.browser->get_Silent(&silent);
+  shared.page->browser->get_Silent(&silent);
   EXPECT_EQ(silent, VARIANT_TRUE);
 
-  shared.page.ResizeBrowserHost(RECT{1, 26, 699, 498});
+  shared.page->ResizeBrowserHost(RECT{1, 26, 699, 498});
   RECT client;
   GetClientRect(host, &client);
   EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, client.right, client.bottom}));  // in place
-  shared.page.ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
+  shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
   EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
-  shared.page.ResizeBrowserHost(RECT{1, 26, 993, 626});
+  shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
 
   // Navigation itself is seen by the tab clicks' test.
   DISPPARAMS none{};
   VARIANT result{};
-  EXPECT_TRUE(FAILED(shared.page.CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
-  PageHost bare;
-  bare.Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
-  EXPECT_EQ(bare.CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
+  EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
+  fw::ComPtr<PageHost> bare{new PageHost};
+  bare->Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
+  EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
 
   // The document-host answers, asked as the control asks them.
   fw::ComPtr<IOleObject> control;
   fw::ComPtr<IOleClientSite> site;
   fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(shared.page.browser.As(IID_IOleObject, control), S_OK);
+  ASSERT_EQ(shared.page->browser.As(IID_IOleObject, control), S_OK);
   ASSERT_EQ(control->GetClientSite(site.Put()), S_OK);
   ASSERT_EQ(site.As(IID_IDocHostUIHandler, ask), S_OK);
 
@@ -365,32 +374,32 @@ TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_th
   EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
   EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
   HRESULT shown = S_FALSE;
-  page.SetVipMode();
-  EXPECT_EQ(page.ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &shown), S_OK);
+  page->SetVipMode();
+  EXPECT_EQ(page->ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &shown), S_OK);
   EXPECT_EQ(shown, S_OK);  // "shown": no menu in VIP mode
   EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
-  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(&shared.page));
-  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(&shared.page));
+  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(shared.page.Get()));
+  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(shared.page.Get()));
   EXPECT_TRUE(!translated && !filtered);
 }
 
 TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames) {
   Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/', islink: true},"
       L"                                 {id: 'list', url: 'http://b/', islink: false}]);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
-  ASSERT_TRUE(page.listTab && page.playerTab);
-  const HWND list = page.listTab->Handle(), player = page.playerTab->Handle();
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
+  ASSERT_TRUE(page->listTab && page->playerTab);
+  const HWND list = page->listTab->Handle(), player = page->playerTab->Handle();
   EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
   EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
   // Fresh, "player" looks current but can still be clicked.
-  EXPECT_EQ(ShownFrame(*page.playerTab), 2);
-  EXPECT_EQ(ShownFrame(*page.listTab), 0);
+  EXPECT_EQ(ShownFrame(*page->playerTab), 2);
+  EXPECT_EQ(ShownFrame(*page->listTab), 0);
   EXPECT_TRUE(IsWindowEnabled(player));
 
   Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
-  EXPECT_EQ(page.listTab->Handle(), list);
-  EXPECT_EQ(page.playerTab->Handle(), player);
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
+  EXPECT_EQ(page->listTab->Handle(), list);
+  EXPECT_EQ(page->playerTab->Handle(), player);
 
   const struct {
     const wchar_t* name;
@@ -403,11 +412,11 @@ TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames
     Run(std::wstring(L"window.external.setVodClientTab('") + c.name + L"');");
     EXPECT_EQ(IsWindowEnabled(player) != FALSE, c.playerEnabled) << c.name;
     EXPECT_EQ(IsWindowEnabled(list) != FALSE, !c.playerEnabled) << c.name;
-    EXPECT_EQ(ShownFrame(*page.playerTab), c.playerFrame) << c.name;
-    EXPECT_EQ(ShownFrame(*page.listTab), c.listFrame) << c.name;
+    EXPECT_EQ(ShownFrame(*page->playerTab), c.playerFrame) << c.name;
+    EXPECT_EQ(ShownFrame(*page->listTab), c.listFrame) << c.name;
   }
   SendMessageW(player, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(ShownFrame(*page.playerTab), 1);
+  EXPECT_EQ(ShownFrame(*page->playerTab), 1);
   // The hand only over the tab that can be clicked.
   for (const HWND tab : {player, list}) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -418,8 +427,8 @@ TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames
 
 TEST_F(browser_test, clicks_navigate_to_the_stored_urls) {
   auto& shared = Shared();
-  tabTarget = &shared.page;
-  ScriptPage sharedScript(&shared.page);
+  tabTarget = shared.page.Get();
+  ScriptPage sharedScript(shared.page.Get());
   auto nav = [&](const std::string& player, const std::string& list) {
     std::wstring items = L"{id: 'player', url: '" + shared.server.Url(player) + L"'}";
     if (!list.empty()) items += L", {id: 'list', url: '" + shared.server.Url(list) + L"'}";
@@ -431,12 +440,12 @@ TEST_F(browser_test, clicks_navigate_to_the_stored_urls) {
     EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits(path) == 1; })) << path;
   };
   nav("/player-a", "/list-b");
-  ASSERT_TRUE(shared.page.playerTab && shared.page.listTab);
-  clickAndServe(*shared.page.playerTab, "/player-a");
+  ASSERT_TRUE(shared.page->playerTab && shared.page->listTab);
+  clickAndServe(*shared.page->playerTab, "/player-a");
   nav("/player-c", "");
-  clickAndServe(*shared.page.listTab, "/list-b");
-  clickAndServe(*shared.page.playerTab, "/player-c");
-  EXPECT_TRUE(IsWindowEnabled(shared.page.playerTab->Handle()));  // a click does not change the current tab
+  clickAndServe(*shared.page->listTab, "/list-b");
+  clickAndServe(*shared.page->playerTab, "/player-c");
+  EXPECT_TRUE(IsWindowEnabled(shared.page->playerTab->Handle()));  // a click does not change the current tab
 }
 
 TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
@@ -446,17 +455,17 @@ TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
       L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
       L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
   EXPECT_EQ(script.Eval(L"threw"), L"2");
-  ASSERT_TRUE(page.listTab);
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));  // still "list"
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}}));
+  ASSERT_TRUE(page->listTab);
+  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));  // still "list"
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}}));
   // An argument array that is there but not counted is not read.
   VARIANT poison{};
   poison.vt = VT_BSTR;
   poison.bstrVal = SysAllocString(L"player");
   DISPPARAMS uncounted{&poison, nullptr, 0, 0};
-  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
+  EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));
   VariantClear(&poison);
   // Variables as VBScript passes them, by reference, are read through.
   VARIANT list{}, byReference{};
@@ -464,27 +473,27 @@ TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
   byReference.vt = VT_BYREF | VT_VARIANT;
   byReference.pvarVal = &list;
   DISPPARAMS params{&byReference, nullptr, 1, 0};
-  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTNAV, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTNAV, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
   VariantClear(&list);
   list.vt = VT_BSTR;
   list.bstrVal = SysAllocString(L"player");
-  EXPECT_EQ(page.Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
   VariantClear(&list);
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
-  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
+  EXPECT_FALSE(IsWindowEnabled(page->playerTab->Handle()));
   // Names of arguments besides the method's: none is known.
   LPOLESTR names[2] = {const_cast<LPOLESTR>(L"setVodClientTab"), const_cast<LPOLESTR>(L"name")};
   DISPID ids[2] = {0, 0};
-  EXPECT_EQ(page.GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(page->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_SETVODCLIENTTAB);
   EXPECT_EQ(ids[1], DISPID_UNKNOWN);
   // In VIP mode every method does nothing.
-  page.SetVipMode();
+  page->SetVipMode();
   Run(L"var version = window.external.getVodClientVer();"
       L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]); window.external.setVodClientTab('list');");
   EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
-  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
+  EXPECT_FALSE(page->playerTab || page->listTab);  // gone with the mode, and not made again
 }
 
 // Through the shipped page's own callback: each text comes back exactly, and nothing runs.
@@ -505,7 +514,7 @@ TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
   argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
   DISPPARAMS params{&argument, nullptr, 1, 0};
   Run(L"var canary = 0;");
-  EXPECT_EQ(page.CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
+  EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
   VariantClear(&argument);
   EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
                         L".join('|')"),
@@ -519,27 +528,27 @@ TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
       L"  url: ' JavaScript:alert(1)'}, {id: 'list', url: 'vb\\tscript:x'}, {id: 'x', url: 'http://x/'}];"
       L"window.external.setVodClientNav(inner);");
   EXPECT_EQ(script.Eval(L"nested"), L"1");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L""}, {L"player", L""}, {L"x", L"http://x/"}}));
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L""}, {L"player", L""}, {L"x", L"http://x/"}}));
   // One element past the read bound, then ever new ids past the bound on kept ids.
   const std::wstring bound = std::to_wstring(kMaxNavItems);
   Run(L"var items = []; for (var i = 0; i <= " + bound + L"; ++i) items.push({id: i < " + bound +
       L" ? 'list' : 'late', url: 'u' + i}); window.external.setVodClientNav(items);");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}, {L"player", L""}, {L"x", L"http://x/"}}));
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"u" + std::to_wstring(kMaxNavItems - 1)}, {L"player", L""}, {L"x", L"http://x/"}}));
   Run(L"for (var call = 0; call < 2; ++call) {"
       L"  var items = []; for (var i = 0; i < 200; ++i) items.push({id: call + '-' + i, url: 'u'});"
       L"  window.external.setVodClientNav(items); }");
-  EXPECT_EQ(page.navUrls.size(), kMaxNavEntries);
-  EXPECT_EQ(page.navUrls.count(L"list"), 1u);
+  EXPECT_EQ(page->navUrls.size(), kMaxNavEntries);
+  EXPECT_EQ(page->navUrls.count(L"list"), 1u);
 }
 
 TEST_F(browser_test, shipped_page_script_drives_the_window) {
   Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
       L"  shown.push(b.tab + ' ' + b.version); }});");
-  EXPECT_EQ(page.navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
-  ASSERT_TRUE(page.playerTab && page.listTab);
-  EXPECT_FALSE(IsWindowEnabled(page.playerTab->Handle()));
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
+  ASSERT_TRUE(page->playerTab && page->listTab);
+  EXPECT_FALSE(IsWindowEnabled(page->playerTab->Handle()));
   Run(L"bridge.select('res://k.exe/bridge.html#list');");
-  EXPECT_FALSE(IsWindowEnabled(page.listTab->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));
   EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
   // Names as the script spells them, exactly; the version also as a property.
   Run(L"var read = window.external.getVodClientVer, failed = [];"
@@ -591,11 +600,11 @@ TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
       {"video torrent, page without the callback", one, S_OK, L"", kBarePage},
       {"video torrent, the source offering only MOVE", one, E_FAIL, L"", kMoveOnly},
   };
-  ScriptedPage bare, vip;
-  vip.SetVipMode();
+  fw::ComPtr<ScriptedPage> bare{new ScriptedPage}, vip{new ScriptedPage};
+  vip->SetVipMode();
   int calls = 0;
   for (const auto& c : cases) {
-    PageHost& target = c.how == kBarePage ? bare : c.how == kVip ? vip : page;
+    PageHost& target = *(c.how == kBarePage ? bare : c.how == kVip ? vip : page).Get();
     FileList files(c.block, c.how == kText ? CF_UNICODETEXT : CF_HDROP);
     IDataObject* data = c.how == kNoData ? nullptr : &files;
     Run(L"bridge.text = '';");
@@ -621,7 +630,7 @@ TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
 TEST_F(browser_test, ole_drag_tells_the_source_copy_or_none) {
   const HWND target = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300, 300, 100, 100,
                                       nullptr, nullptr, nullptr, nullptr);
-  ASSERT_EQ(RegisterDragDrop(target, &page), S_OK);
+  ASSERT_EQ(RegisterDragDrop(target, page.Get()), S_OK);
   SetCursorPos(350, 350);
   ASSERT_TRUE(PumpUntil([&] {
     POINT at;
@@ -651,7 +660,7 @@ int main(int argc, char** argv) {
   InitCommonControlsEx(&controls);
   fw::AxWinInit();
   const int result = RUN_ALL_TESTS();
-  if (shared) shared->page.DestroyBrowserHost();
+  if (shared) shared->page->DestroyBrowserHost();
   OleUninitialize();
   return result;
 }

@@ -37,7 +37,7 @@ class main_window_test : public testing::Test {
     fw::appModule.RemoveMessageLoop();
   }
   void SetUp() override { ASSERT_NE(window, nullptr); }
-  static HWND Button(UINT id) { return main.FindButton(id)->Handle(); }
+  static HWND Button(UINT id) { return GetDlgItem(window, static_cast<int>(id)); }
 
   static inline fw::MessageLoop loop;
   static inline MainWindow main;
@@ -72,7 +72,7 @@ TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_
     GetWindowRect(window, &now);
     EXPECT_TRUE(EqualRect(&now, &r.suggested)) << r.dpi << ": at " << now.left << "," << now.top;
     const int w = now.right - now.left, h = now.bottom - now.top;
-    ASSERT_NE(main.FindButton(SC_CLOSE), nullptr);
+    ASSERT_NE(Button(SC_CLOSE), nullptr);
     GetWindowRect(Button(SC_CLOSE), &close);
     EXPECT_EQ(close.left - now.left, w - r.button) << r.dpi;
     EXPECT_EQ(close.top - now.top, r.edge) << r.dpi;
@@ -145,8 +145,8 @@ TEST_F(main_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes
   for (const Step& s : steps) {
     SCOPED_TRACE(i++);
     switch (s.action) {
-      case Pin: main.SetPinned(true); break;
-      case Unpin: main.SetPinned(false); break;
+      case Pin:
+      case Unpin: SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))); break;
       case Open: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1); break;
       case Close: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0); break;
       case OtherNotice: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1); break;

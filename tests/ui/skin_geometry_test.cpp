@@ -97,14 +97,4 @@ TEST(ui_test, metrics_by_dpi) {
   EXPECT_EQ(TitleRect(1491, 144), (Rect{56, 0, 1213, 38}));
 }
 
-TEST(ui_test, maximize_round_trips_restore_the_exact_rectangle) {
-  const Rect work{-1920, 0, 0, 1040};  // the work area of the window's own display
-  MaximizeState state;
-  for (const Rect& window : {Rect{-1700, 37, -1003, 666}, Rect{-1500, 61, -900, 600}}) {
-    EXPECT_EQ(ToggleMaximize(state, window, work), work);
-    EXPECT_EQ(ToggleMaximize(state, work, work), window);
-    EXPECT_FALSE(state.maximized);
-  }
-}
-
 }  // namespace
