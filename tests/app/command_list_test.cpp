@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app/command_area.h"
@@ -17,15 +16,15 @@ using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 using Unit = unsigned short;  // one UTF-16 unit, as in the area on every platform
 
 TEST(app_test, split_token_table) {
-  const std::pair<const wchar_t*, Entries::value_type> splits[] = {
+  const struct Row { const wchar_t* token; Entries::value_type entry; } rows[] = {
       {L"-url", {L"-url", L""}}, {L"ab:", {L"b", L""}}, {L"--quitby:q", {L"-quitby", L"q"}}};
-  for (const auto& [token, want] : splits) EXPECT_EQ(SplitToken(token), want) << token;
+  for (const Row& r : rows) EXPECT_EQ(SplitToken(r.token), r.entry) << r.token;
 }
 
 TEST(app_test, read_command_tokens_table) {
   // Everything but options and links "exists", so only the refusal keeps a token from "path".
   auto exists = [](const std::wstring& t) { return t[0] != L'-' && (!IsLink(t) || t == L"http://exists"); };
-  const std::pair<std::vector<std::wstring>, Entries> rows[] = {  // entries in the order the list visits them
+  const struct Row { std::vector<std::wstring> tokens; Entries entries; } rows[] = {  // entries in list order
       {{L"", L""}, {}},
       {{L"-url:a", L"-url:b", L"ed2k://|f|"}, {{L"url", L"ed2k://|f|"}}},
       {{L"C:\\x.torrent", L"http://exists"}, {{L"path", L"http://exists"}}},
@@ -34,10 +33,10 @@ TEST(app_test, read_command_tokens_table) {
       {{L"\\\\server\\share\\x", L"/\\server/share", L"\\??\\UNC\\host\\share\\x", L"/?\?/C:/x"},
        {{L"/\\server/share", L""}, {L"?\?/C", L"/x"}, {L"\\??\\UNC\\host\\share\\x", L""}, {L"\\\\server\\share\\x", L""}}},
   };
-  for (const auto& [tokens, want] : rows) {
+  for (const Row& r : rows) {
     CommandList list = {{L"stale", L"entry"}};
-    ReadCommandTokens(tokens, exists, list);
-    EXPECT_EQ(Entries(list.begin(), list.end()), want) << testing::PrintToString(tokens);
+    ReadCommandTokens(r.tokens, exists, list);
+    EXPECT_EQ(Entries(list.begin(), list.end()), r.entries) << testing::PrintToString(r.tokens);
   }
 }
 
@@ -53,10 +52,7 @@ struct Recorder : CommandTarget {
 
 TEST(app_test, start_up_tokens_then_the_defaults) {
   const std::wstring longTitle(1024, L'x');
-  const struct Row {
-    std::vector<std::wstring> tokens;
-    std::wstring log;
-  } rows[] = {
+  const struct Row { std::vector<std::wstring> tokens; std::wstring log; } rows[] = {
       {{}, L"url D;title T;"},
       {{L"-title:Abc", L""}, L"title Abc;url D;"},
       {{L"-url:"}, L"url ;title T;"},  // an empty url is a url: no default page
@@ -75,10 +71,7 @@ TEST(app_test, start_up_tokens_then_the_defaults) {
 }
 
 TEST(app_test, relayed_lists_in_turn) {
-  const struct Row {
-    std::vector<CommandList> lists;
-    std::wstring log;
-  } rows[] = {
+  const struct Row { std::vector<CommandList> lists; std::wstring log; } rows[] = {
       {{{{L"operation", L"bringwindowtotop"}, {L"title", L"T"}, {L"url", L"https://a/x"}}}, L"front;title T;url https://a/x;"},
       {{{{L"url", L"MAGNET:?xt=urn:btih:AB"}, {L"path", L"C:\\x.torrent"}}}, L"url MAGNET:?xt=urn:btih:AB;"},
       {{{{L"url", L"javascript:alert(1)"}, {L"operation", L"other"}}}, L""},
@@ -96,17 +89,19 @@ TEST(app_test, relayed_lists_in_turn) {
 TEST(app_test, area_reads_and_writes_stay_in_bounds) {
   std::vector<Unit> unterminated(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
   EXPECT_EQ(ReadCommandArea<Unit>(unterminated.data()), std::wstring(kMaxCommandUnits, wchar_t(0xFFFF)));
-  // A high surrogate at highAt, its low half after it if paired; a lone high half is cut like any unit.
-  const std::tuple<std::size_t, bool, std::size_t> writes[] = {{4094, true, 4094}, {4093, true, 4095}, {4094, false, 4095}};
-  for (const auto& [highAt, paired, want] : writes) {
+  // A high surrogate at `high`, its low half after it if paired; a lone high half is cut like any unit.
+  const struct Row { std::size_t high; bool paired; std::size_t kept; } rows[] = {
+      {4094, true, 4094}, {4093, true, 4095}, {4094, false, 4095}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "high half at " << r.high << (r.paired ? ", paired" : ", alone"));
     std::vector<Unit> area(kCommandAreaUnits, 0x7777);  // an older, longer text
     std::wstring text(5000, L'a');
-    text[highAt] = wchar_t(0xD83C);
-    if (paired) text[highAt + 1] = wchar_t(0xDFAC);
+    text[r.high] = wchar_t(0xD83C);
+    if (r.paired) text[r.high + 1] = wchar_t(0xDFAC);
     WriteCommandArea<Unit>(area.data(), text);
-    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), text.substr(0, want)) << highAt;
-    EXPECT_EQ(area[want], 0);
-    EXPECT_TRUE(want == kMaxCommandUnits || area[want + 1] == 0x7777) << "wrote past the terminator";
+    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), text.substr(0, r.kept));
+    EXPECT_EQ(area[r.kept], 0);
+    EXPECT_TRUE(r.kept == kMaxCommandUnits || area[r.kept + 1] == 0x7777) << "wrote past the terminator";
   }
 }
 
@@ -116,12 +111,11 @@ const Unit kFreeArea[kCommandAreaUnits] = {};
 TEST(app_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
   TakeCommand(const_cast<volatile Unit*>(kFreeArea), [](const std::wstring&) { ADD_FAILURE() << "dispatched a free area"; });
 
-  const struct {
-    const wchar_t* during;  // written while the listeners run
-    bool close;             // the area goes away while they run
-    std::wstring left;
-  } rows[] = {{nullptr, false, L""}, {L"-url:later", false, L"-url:later"}, {nullptr, true, L"-url:first"}};
-  for (const auto& r : rows) {
+  // during: written while the listeners run; close: the area goes away while they run.
+  const struct Row { const char* name; const wchar_t* during; bool close; std::wstring left; } rows[] = {
+      {"as is", nullptr, false, L""}, {"rewritten", L"-url:later", false, L"-url:later"}, {"closed", nullptr, true, L"-url:first"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     std::vector<Unit> units(kCommandAreaUnits, 0);
     volatile Unit* view = units.data();
     WriteCommandArea(view, L"-url:first");

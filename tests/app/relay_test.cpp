@@ -14,7 +14,6 @@
 
 #include "app/command_window.h"
 #include "app/instance_claim.h"
-#include "app/single_instance.h"
 #include "tests/win_pump.h"
 
 namespace {
@@ -66,10 +65,10 @@ long Finish(HANDLE process) {
   return static_cast<long>(code);
 }
 
-// This process plays the running instance, and maps the area as another process would.
-class relay_process : public testing::Test {
+// This process plays the running instance when a test asks, and maps the area as another process would.
+class app_relay_test : public testing::Test {
  protected:
-  void SetUp() override {
+  void BecomeTheRunningInstance() {
     mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
     ASSERT_TRUE(channel.Open());
     ASSERT_NE(channel.OwnWindow(), nullptr) << "a command window is left over from an earlier test";
@@ -80,19 +79,54 @@ class relay_process : public testing::Test {
     area = static_cast<volatile wchar_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(area, nullptr);
   }
+  // The running instance killed during a burst of second starts, left to settle: every start
+  // has ended but at most one, the successor, which owns a command window.
+  void KillTheInstanceDuringABurst() {
+    auto commandWindowOwners = [] {
+      std::set<DWORD> pids;
+      for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"MiniShellCommandWindow", nullptr)) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        pids.insert(pid);
+      }
+      return pids;
+    };
+    doomed = Start(kProgram, L"-title:doomed");
+    PumpUntil([&] { return !commandWindowOwners().empty(); });
+    ASSERT_EQ(commandWindowOwners(), std::set<DWORD>{GetProcessId(doomed)});
+    std::vector<HANDLE> starts;
+    for (int i = 0; i < 12; ++i) starts.push_back(Start(kProgram, L"-title:k" + std::to_wstring(i)));
+    TerminateProcess(doomed, 9);
+    owners = {GetProcessId(doomed)};
+    PumpUntil([&] {
+      for (DWORD pid : commandWindowOwners()) owners.insert(pid);
+      const auto running = std::count_if(starts.begin(), starts.end(), [](HANDLE p) { return !Ended(p); });
+      const auto window = std::find_if(starts.begin(), starts.end(), [&](HANDLE p) { return owners.count(GetProcessId(p)); });
+      successor = window == starts.end() ? nullptr : *window;
+      return running == 0 || (running == 1 && successor && !Ended(successor));
+    }, 60000);
+    for (HANDLE start : starts) if (start != successor) codes.push_back(Finish(start));
+    ASSERT_NE(successor, nullptr) << "no start took the dead instance's place";
+  }
   void TearDown() override {
     if (area) UnmapViewOfFile(const_cast<wchar_t*>(area));
     if (mapping) CloseHandle(mapping);
     channel.Close();
-    CloseHandle(mutex);
+    if (mutex) CloseHandle(mutex);
+    if (successor) TerminateProcess(successor, 0);
+    for (HANDLE process : {successor, doomed}) if (process) Finish(process);
   }
   HANDLE mutex = nullptr, mapping = nullptr;
   volatile wchar_t* area = nullptr;
   CommandWindow channel;
   Recorder first, second;
+  HANDLE doomed = nullptr, successor = nullptr;  // the burst's first instance and its successor
+  std::set<DWORD> owners;                        // every process seen owning a command window
+  std::vector<long> codes;                       // the exit codes of the burst's other starts
 };
 
-TEST_F(relay_process, area_carries_the_low_integrity_label) {
+TEST_F(app_relay_test, area_carries_the_low_integrity_label) {
+  ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   PSECURITY_DESCRIPTOR sd = nullptr;
   PACL sacl = nullptr;
   SYSTEM_MANDATORY_LABEL_ACE* ace = nullptr;
@@ -105,7 +139,8 @@ TEST_F(relay_process, area_carries_the_low_integrity_label) {
   LocalFree(sd);
 }
 
-TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_left) {
+TEST_F(app_relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) {
+  ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   const Entries::value_type bring = {L"operation", L"bringwindowtotop"};
   const Entries fresh = {bring, {L"url", L"fresh"}};
   // An existing file is probed unless named through the NT prefix.
@@ -113,12 +148,12 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
                         {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}};
   // A start that finds a text pending waits for it to be taken; a dead sender's text (no
   // message) is overwritten.
-  const std::pair<std::wstring, std::vector<Entries>> rows[] = {{L"", {full, fresh}}, {L"dead", {fresh}}};
-  for (const auto& [sender, want] : rows) {
-    SCOPED_TRACE(testing::PrintToString(sender));
+  const struct Row { bool senderLives; std::vector<Entries> want; } rows[] = {{true, {full, fresh}}, {false, {fresh}}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.senderLives ? "a live start's text pending" : "a dead sender's text pending");
     first.lists = second.lists = {};
     HANDLE earlier = nullptr;
-    if (sender.empty()) {
+    if (row.senderLives) {
       const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
       earlier = Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"");
       for (int i = 0; i < 400 && !CommandAreaPending(area); ++i) Sleep(20);
@@ -129,17 +164,18 @@ TEST_F(relay_process, second_starts_relay_key_ordered_lists_over_what_others_lef
     HANDLE later = Start(kProgram, L"-url:fresh");
     Sleep(500);  // not listening yet
     // Each start waits until its text is taken, so we keep taking until both have ended.
-    PumpUntil([&] { return second.lists.size() >= want.size() && Ended(later) && (!earlier || Ended(earlier)); });
+    PumpUntil([&] { return second.lists.size() >= row.want.size() && Ended(later) && (!earlier || Ended(earlier)); });
     EXPECT_EQ(earlier ? Finish(earlier) : 0, 0);
     EXPECT_EQ(Finish(later), 0);
-    EXPECT_EQ(first.lists, want);
-    EXPECT_EQ(second.lists, want) << "the first listener's change leaked";
+    EXPECT_EQ(first.lists, row.want);
+    EXPECT_EQ(second.lists, row.want) << "the first listener's change leaked";
   }
 }
 
 // Second starts at once take turns: each title is carried out once and whole, and each
 // start knows it was.
-TEST_F(relay_process, a_burst_of_second_starts_loses_and_mixes_nothing) {
+TEST_F(app_relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
+  ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   std::vector<HANDLE> starts;
   for (int i = 0; i < 48; ++i) starts.push_back(Start(kProgram, L"-title:burst" + std::to_wstring(i)));
   PumpUntil([&] { return std::all_of(starts.begin(), starts.end(), Ended); }, 60000);
@@ -153,60 +189,31 @@ TEST_F(relay_process, a_burst_of_second_starts_loses_and_mixes_nothing) {
   EXPECT_EQ(first.lists, want);
 }
 
-// The running instance is killed during a burst: each start reaches a live instance,
-// becomes it, or ends with kExitNotRelayed. Only the first and one successor ever own a
-// command window: no start makes one to post to itself.
-TEST(app_relay_test, a_burst_outlives_the_running_instance) {
-  auto commandWindowOwners = [] {
-    std::set<DWORD> owners;
-    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"MiniShellCommandWindow", nullptr)) != nullptr;) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      owners.insert(pid);
-    }
-    return owners;
-  };
-  HANDLE doomed = Start(kProgram, L"-title:doomed");
-  PumpUntil([&] { return !commandWindowOwners().empty(); });
-  ASSERT_EQ(commandWindowOwners(), std::set<DWORD>{GetProcessId(doomed)});
-  std::vector<HANDLE> starts;
-  for (int i = 0; i < 12; ++i) starts.push_back(Start(kProgram, L"-title:k" + std::to_wstring(i)));
-  TerminateProcess(doomed, 9);
-  std::set<DWORD> owners = {GetProcessId(doomed)};
-  HANDLE successor = nullptr;
-  PumpUntil([&] {
-    for (DWORD pid : commandWindowOwners()) owners.insert(pid);
-    const auto running = std::count_if(starts.begin(), starts.end(), [](HANDLE p) { return !Ended(p); });
-    const auto window = std::find_if(starts.begin(), starts.end(), [&](HANDLE p) { return owners.count(GetProcessId(p)); });
-    successor = window == starts.end() ? nullptr : *window;
-    return running == 0 || (running == 1 && successor && !Ended(successor));
-  }, 60000);
-  ASSERT_NE(successor, nullptr) << "no start took the dead instance's place";
+// Each start reaches a live instance, becomes it, or says it could not.
+TEST_F(app_relay_test, starts_while_the_instance_dies_relay_or_end_not_relayed) {
+  ASSERT_NO_FATAL_FAILURE(KillTheInstanceDuringABurst());
+  for (const long code : codes) EXPECT_TRUE(code == 0 || code == kExitNotRelayed) << code;
+}
+
+// No start makes a command window to post to itself; the one that takes over carries out relays.
+TEST_F(app_relay_test, one_start_takes_the_dead_instance_s_place_and_carries_out_relays) {
+  ASSERT_NO_FATAL_FAILURE(KillTheInstanceDuringABurst());
   EXPECT_EQ(owners, (std::set<DWORD>{GetProcessId(doomed), GetProcessId(successor)}));
-  for (HANDLE start : starts) {
-    if (start == successor) continue;
-    const long code = Finish(start);
-    EXPECT_TRUE(code == 0 || code == kExitNotRelayed) << code;
-  }
   EXPECT_EQ(Finish(Start(kProgram, L"-title:after")), 0);
-  PumpUntil([] { return FindWindowW(nullptr, L"after") != nullptr; });
-  EXPECT_NE(FindWindowW(nullptr, L"after"), nullptr) << "the successor does not carry out relays";
-  TerminateProcess(successor, 0);
-  Finish(successor);
-  Finish(doomed);
+  EXPECT_TRUE(PumpUntil([] { return FindWindowW(nullptr, L"after") != nullptr; })) << "the successor does not carry out relays";
 }
 
 // An area someone else made first without 8192 committed bytes is refused by a running
 // instance and a second start alike. The names are spelled out so a slip in the constants shows.
-TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
+TEST_F(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
+  mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
   for (const wchar_t* role : {L"reserve", L"partial"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(role)));
     HANDLE squatter = Start(kFolder + L"relay_peer.exe", role);
-    HANDLE area = nullptr;
-    for (int i = 0; i < 250 && !area; ++i, Sleep(20))
-      area = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
-    ASSERT_NE(area, nullptr) << "the squatter made no area";
+    HANDLE squatted = nullptr;
+    for (int i = 0; i < 250 && !squatted; ++i, Sleep(20))
+      squatted = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
+    ASSERT_NE(squatted, nullptr) << "the squatter made no area";
     CommandWindow running;
     EXPECT_FALSE(running.Open());
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
@@ -215,9 +222,8 @@ TEST(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
     running.Close();
     TerminateProcess(squatter, 0);
     Finish(squatter);
-    CloseHandle(area);
+    CloseHandle(squatted);
   }
-  CloseHandle(mutex);
 }
 
 }  // namespace

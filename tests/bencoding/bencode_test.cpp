@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <tuple>
+#include <tuple>  // std::tie
 
 #include "bencoding/bencode.h"
 #include "bencoding/scan.h"
@@ -35,7 +35,14 @@ std::string encode(const var& v) {
 }
 
 // What a read left: the value written back, its kind, the stream bits and position.
-using outcome = std::tuple<std::string, int, std::ios_base::iostate, long long>;
+struct outcome {
+    std::string written; int kind; std::ios_base::iostate state; long long position;
+    auto tied() const { return std::tie(written, kind, state, position); }
+    bool operator==(const outcome& o) const { return tied() == o.tied(); }
+    friend std::ostream& operator<<(std::ostream& out, const outcome& o) {
+        return out << "written \"" << o.written << "\", kind " << o.kind << ", state " << o.state << ", at " << o.position;
+    }
+};
 
 outcome read(const std::string& input) {
     std::istringstream is(input);
@@ -49,8 +56,8 @@ outcome read(const std::string& input) {
     return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
-TEST(bencode_test, reads_and_where_the_scanner_starts) {
-    const std::pair<std::string, outcome> rows[] = {
+TEST(bencoding_test, reads_and_where_the_scanner_starts) {
+    const struct row { std::string input; outcome want; } rows[] = {
         {"i+05e", {"i5e", var::integer, good, 5}}, {"ie", {"i0e", var::integer, fail, 1}},
         {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
         {"i9223372036854775807e", {"i9223372036854775807e", var::integer, good, 21}},
@@ -72,14 +79,14 @@ TEST(bencode_test, reads_and_where_the_scanner_starts) {
         {" \t\n", {"", var::none, eof_fail, 3}}, {"x", {"", var::none, fail, 1}},
         {" d 1:b i+01e 1:a l 0003:xyz e e", {"d1:al3:xyze1:bi1ee", var::dictionary, good, 31}},
     };
-    for (const auto& [input, want] : rows) EXPECT_EQ(read(input), want) << "input \"" << input << "\"";
+    for (const row& r : rows) EXPECT_EQ(read(r.input), r.want) << "input \"" << r.input << "\"";
     // That the scanner spans what the reader takes is the fuzzer's; here a start past 0 and past the end.
     zv::encoding::bencoding::span s;
     EXPECT_TRUE(zv::encoding::bencoding::scan_value("x li1ee 1:a", 11, 1, s) && s.begin == 2 && s.end == 7);
     EXPECT_FALSE(zv::encoding::bencoding::scan_value("li1ee", 5, 6, s));
 }
 
-TEST(bencode_test, depth_length_and_memory_limits) {
+TEST(bencoding_test, depth_length_and_memory_limits) {
     const auto nest = [](int n, const std::string& open, const std::string& inner) {
         std::string s;
         for (int i = 0; i < n; ++i) s += open;
@@ -87,11 +94,8 @@ TEST(bencode_test, depth_length_and_memory_limits) {
     };
     const std::string l512 = nest(512, "l", ""), d512 = nest(512, "d1:a", "i1e"), l511 = nest(511, "l", "");
     const std::string q = "300000:" + std::string(300000, 'q'), x = "200000:" + std::string(200000, 'x');
-    const struct {
-        std::string input;
-        outcome want;
-        std::size_t refuse_from = 0;  // heap requests from this size on fail
-    } rows[] = {
+    // refuse_from: heap requests from this size on fail
+    const struct row { std::string input; outcome want; std::size_t refuse_from = 0; } rows[] = {
         {l512, {l512, var::list, good, 1024}},
         {nest(513, "l", ""), {"le", var::list, fail, 513}},
         {d512, {d512, var::dictionary, good, static_cast<long long>(d512.size())}},
@@ -104,37 +108,37 @@ TEST(bencode_test, depth_length_and_memory_limits) {
         {x, {"", var::none, fail, 65543}, 100000},
         {"li1e" + x + "e", {"li1ee", var::list, fail, 65547}, 100000},
     };
-    for (const auto& [input, want, refuse_from] : rows) {
-        SCOPED_TRACE(input.substr(0, 16) + "... of " + std::to_string(input.size()));
-        alloc_refuse_from = refuse_from;
-        EXPECT_EQ(read(input), want);
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.input.substr(0, 16) + "... of " + std::to_string(r.input.size()));
+        alloc_refuse_from = r.refuse_from;
+        EXPECT_EQ(read(r.input), r.want);
         alloc_refuse_from = 0;
-        EXPECT_LT(alloc_largest, 2 * input.size() + (std::size_t{1} << 18));
+        EXPECT_LT(alloc_largest, 2 * r.input.size() + (std::size_t{1} << 18));
     }
 }
 
-TEST(bencode_test, value_access_and_assignment_from_its_own_tree) {
+TEST(bencoding_test, value_access_and_assignment_from_its_own_tree) {
     const std::string whole = "ll4:deepi7eed1:ad1:bi1eeee";
-    const std::pair<std::function<void(var&)>, std::string> rows[] = {
-        {[](var& v) { v.clear(); v[0] = 5; }, "li5ee"},  // literal 0 is an index, not a null key
-        {[](var& v) { var c(v); c[0u][0u] = 1; }, whole},
-        {[](var& v) { v = v; }, whole},
-        {[](var& v) { v = std::move(v); }, whole},
-        {[](var& v) { v = std::move(v[1u]["a"]); }, "d1:bi1ee"},
-        {[](var& v) { v = v[0u][0u].string_value(); }, "4:deep"},
-        {[](var& v) { v[1u]["a"] = v; }, "ll4:deepi7eed1:all4:deepi7eed1:ad1:bi1eeeeee"},
-        // turning v into a dictionary frees the list holding the key
-        {[](var& v) { v[v[1u].dict_value().begin()->first] = 3; }, "d1:ai3ee"},
+    const struct row { const char* what; std::function<void(var&)> change; std::string written; } rows[] = {
+        {"literal 0 is an index, not a null key", [](var& v) { v.clear(); v[0] = 5; }, "li5ee"},
+        {"a copy is deep", [](var& v) { var c(v); c[0u][0u] = 1; }, whole},
+        {"self-assignment", [](var& v) { v = v; }, whole},
+        {"self-move", [](var& v) { v = std::move(v); }, whole},
+        {"moved from a child", [](var& v) { v = std::move(v[1u]["a"]); }, "d1:bi1ee"},
+        {"a child's string", [](var& v) { v = v[0u][0u].string_value(); }, "4:deep"},
+        {"into a child", [](var& v) { v[1u]["a"] = v; }, "ll4:deepi7eed1:all4:deepi7eed1:ad1:bi1eeeeee"},
+        {"made a dictionary keyed by a string it frees", [](var& v) { v[v[1u].dict_value().begin()->first] = 3; }, "d1:ai3ee"},
         // an index the list cannot grow to throws and leaves it alone
-        {[](var& v) { EXPECT_THROW(v[4294967295u], std::length_error); }, whole},
-        {[](var& v) { EXPECT_THROW(v[-1], std::length_error); }, whole},
-        {[](var& v) { EXPECT_THROW(v[std::uint64_t{1} << 32], std::length_error); }, whole},
+        {"index 2^32 - 1", [](var& v) { EXPECT_THROW(v[4294967295u], std::length_error); }, whole},
+        {"index -1", [](var& v) { EXPECT_THROW(v[-1], std::length_error); }, whole},
+        {"index 2^32", [](var& v) { EXPECT_THROW(v[std::uint64_t{1} << 32], std::length_error); }, whole},
     };
-    for (const auto& [change, written] : rows) {
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
         var v;
         std::istringstream(whole) >> v;
-        change(v);
-        EXPECT_EQ(encode(v), written);
+        r.change(v);
+        EXPECT_EQ(encode(v), r.written);
     }
     var d;  // keys sort as unsigned bytes
     for (const char* k : {"ab", "\xff", "a", "B", "", "\x80"}) d[k] = 0;

@@ -4,46 +4,54 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 TEST(browser_core_test, nav_item_count_is_bounded) {
-  const struct { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
+  const struct Row { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
       {long(kMaxNavItems) + 1, kMaxNavItems}, {-1, kMaxNavItems}};  // negative: taken as unsigned, then bounded
-  for (const auto& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
+  for (const Row& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
 }
 
-TEST(browser_core_test, links_url_rules_and_title_cut) {
-  const std::pair<const wchar_t*, bool> links[] = {
+TEST(browser_core_test, links_are_told_by_their_scheme) {
+  const struct Row { const wchar_t* text; bool link; } rows[] = {
       {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
       {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
       // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
       {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
-  for (const auto& [text, link] : links) EXPECT_EQ(IsLink(text), link) << text;
-  const std::tuple<std::wstring, bool, bool> rows[] = {  // relayed, at start-up
+  for (const Row& r : rows) EXPECT_EQ(IsLink(r.text), r.link) << r.text;
+}
+
+TEST(browser_core_test, urls_navigable_when_relayed_and_at_start_up) {
+  const struct Row { std::wstring url; bool relayed, startup; } rows[] = {
       {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
       {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
       {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true},
   };
-  for (const auto& [url, relayed, startup] : rows) {
-    EXPECT_EQ(IsNavigableRelayedUrl(url), relayed) << url;
-    EXPECT_EQ(IsNavigableStartupUrl(url), startup) << url;
+  for (const Row& r : rows) {
+    EXPECT_EQ(IsNavigableRelayedUrl(r.url), r.relayed) << r.url;
+    EXPECT_EQ(IsNavigableStartupUrl(r.url), r.startup) << r.url;
   }
+}
+
+TEST(browser_core_test, titles_are_cut_to_1023_units_keeping_pairs_whole) {
   const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
-  const std::pair<std::wstring, std::size_t> titles[] = {
+  const struct Row { std::wstring title; std::size_t kept; } rows[] = {
       {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023},
       {a1021 + L"a" + pair.substr(0, 1) + L"b", 1023}};  // a lone high half is cut like any unit
-  for (const auto& [title, kept] : titles) EXPECT_EQ(TruncateTitle(title), title.substr(0, kept)) << title.size();
+  for (const Row& r : rows)
+    EXPECT_EQ(TruncateTitle(r.title), r.title.substr(0, r.kept)) << "ending " << testing::PrintToString(r.title.substr(1021));
 }
 
 namespace {
 
+using namespace std::string_literals;
+using Bytes = std::vector<unsigned char>;
+
 // A CF_HDROP block: the header (names' offset, wide flag), then `names` as they stand.
-std::vector<unsigned char> Block(unsigned long offset, bool wide, const std::string& names, std::size_t size = 0) {
-  std::vector<unsigned char> block(kDropHeaderSize);
+Bytes Block(unsigned long offset, bool wide, const std::string& names, std::size_t size = 0) {
+  Bytes block(kDropHeaderSize);
   for (int i = 0; i < 4; ++i) block[i] = static_cast<unsigned char>(offset >> (8 * i));
   block[16] = wide;
   block.insert(block.end(), names.begin(), names.end());
@@ -60,16 +68,9 @@ std::string Wide(const std::string& ascii) {
 }  // namespace
 
 TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
-  using namespace std::string_literals;
   const std::string longName(kMaxDropPathLength + 1, 'n');
-  std::string many;
-  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many += Wide("C:\\" + std::to_string(i) + ".torrent\0"s);
-  const struct {
-    const char* what;
-    std::vector<unsigned char> block;
-    std::vector<std::size_t> offsets;  // of the names read; refused when empty but for zero files
-    bool read, wide;
-  } cases[] = {
+  // offsets: of the names read; refused when empty but for zero files
+  const struct Row { const char* what; Bytes block; std::vector<std::size_t> offsets; bool read, wide; } cases[] = {
       {"smaller than the header", Block(20, true, ""s, 19), {}, false, false},
       {"names inside the header", Block(16, true, Wide("a\0\0"s)), {}, false, false},
       {"offset at the end", Block(20, true, ""s), {}, false, false},
@@ -83,8 +84,8 @@ TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
       {"ANSI, no closing name", Block(20, false, "ab\0c\0"s), {}, false, false},
       {"a name too long to open", Block(20, false, longName + "\0a\0\0"s), {20 + longName.size() + 1}, true, false},
   };
-  for (const auto& c : cases) {
-    const std::vector<unsigned char> exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
+  for (const Row& c : cases) {
+    const Bytes exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
     DropList list;
     EXPECT_EQ(ReadDropList(exact.data(), exact.size(), list), c.read) << c.what;
     std::vector<std::size_t> offsets;
@@ -92,7 +93,11 @@ TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
     EXPECT_EQ(offsets, c.offsets) << c.what;
     EXPECT_EQ(list.wide, c.wide) << c.what;
   }
-  // More names than are read: the first ones, each whole.
+}
+
+TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
+  std::string many;
+  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many += Wide("C:\\" + std::to_string(i) + ".torrent\0"s);
   const auto block = Block(20, true, many + "\0\0"s);
   DropList list;
   ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));

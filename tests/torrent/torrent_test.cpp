@@ -42,11 +42,6 @@ std::string read_fixture(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void expect_bytes(const std::string& file, bool video, const std::string& link) {
-    EXPECT_EQ(torrent_bytes_have_video(file), video);
-    EXPECT_EQ(torrent_bytes_magnet_link(file), link);
-}
-
 void expect_path(const std::wstring& path, bool video, const std::wstring& link) {
     EXPECT_EQ(torrent_has_video(path), video);
     EXPECT_TRUE(torrent_inspect(path).has_video == video && torrent_inspect(path).magnet_link == link);
@@ -68,32 +63,36 @@ TEST(torrent_test, fixtures_match_independent_tools) {
     EXPECT_GE(rows, 32) << "manifest.tsv missing or short in " KP_TORRENT_FIXTURES;
 }
 
-TEST(torrent_test, hand_written_info_dictionaries) {
+// A torrent round a hand-written info dictionary: video or not, and linked by its hash or not at all.
+void expect_info(const std::string& info, bool video, bool linked) {
+    SCOPED_TRACE(info.substr(0, 80));
+    unsigned char digest[20] = {};
+    sha1_digest(info.data(), info.size(), digest);
+    const std::string file = "d8:announce3:url4:info" + info + "e";
+    EXPECT_EQ(torrent_bytes_have_video(file), video);
+    EXPECT_EQ(torrent_bytes_magnet_link(file), linked ? link_prefix + hex_upper(digest, 20) : "");
+}
+
+TEST(torrent_test, the_name_or_the_last_path_element_makes_a_video) {
     const auto name = [](const std::string& n) { return "d6:lengthi1e4:name" + std::to_string(n.size()) + ":" + n + "e"; };
     // A "files" list decides instead of a name that would be a video.
     const auto files = [](const std::string& entries) { return "d5:filesl" + entries + "e4:name8:film.mkve"; };
-    const std::string deep = std::string(100000, 'l') + std::string(100000, 'e');
-    const struct {
-        std::string info;
-        bool video;
-        bool link = true;  // false: no usable dictionary, so no link
-    } rows[] = {
+    const struct row { std::string info; bool video; } rows[] = {
         {name("."), false}, {name("mkv"), false}, {name("film.mkv.txt"), false}, {name("a\0.mkv"s), true},
         {name("a.mkv\0"s), false},
         {files("d4:pathl8:film.avi1:xee"), false},               // only the last element names the file
         {files("d4:pathl5:a.txte4:pathl8:film.aviee"), false},   // the first "path" counts
         // Only an integer "meta version" 2 without "pieces" is v2-only (the fixtures hold both kinds).
         {"d12:meta versioni1e4:name8:film.mkve", true}, {"d12:meta version1:24:name8:film.mkve", true},
-        // Hostile: none may crash, hang or allocate without bound.
-        {"d4:name8:film.mkv1:x" + deep + "e", false, false}, {"di1e8:film.mkve", false, false},
-        {"d4:name2147483647:film.mkve", false, false}, {"d-4:name8:film.mkve", false, false},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.info.substr(0, 80));
-        unsigned char digest[20] = {};
-        sha1_digest(r.info.data(), r.info.size(), digest);
-        expect_bytes("d8:announce3:url4:info" + r.info + "e", r.video, r.link ? link_prefix + hex_upper(digest, 20) : "");
-    }
+    for (const row& r : rows) expect_info(r.info, r.video, true);
+}
+
+// None may crash, hang or allocate without bound.
+TEST(torrent_test, hostile_info_dictionaries_give_no_link) {
+    for (const std::string& info : {"d4:name8:film.mkv1:x" + std::string(100000, 'l') + std::string(100000, 'e') + "e",
+                                    "di1e8:film.mkve"s, "d4:name2147483647:film.mkve"s, "d-4:name8:film.mkve"s})
+        expect_info(info, false, false);
 }
 
 // A scratch folder for copies of one fixture; removed again at the end.
@@ -157,21 +156,23 @@ std::string digest_hex(const std::string& data, sha1_engine engine, std::size_t 
 TEST(torrent_test, sha1_vectors_and_every_length_on_every_engine) {
     // Every length across the padding boundaries against hashlib's digests, then FIPS 180-1
     // appendix C's million, long enough for many direct blocks.
-    std::vector<std::pair<std::string, std::string>> rows;
+    struct row { std::string message, digest; };
+    std::vector<row> rows;
     std::istringstream lengths(read_fixture("sha1_lengths.tsv"));
     std::size_t n = 0;
     for (std::string digest; lengths >> n >> digest;) {
         std::string m(n, '\0');
         for (std::size_t i = 0; i < n; ++i) m[i] = static_cast<char>(7 * i + 1);
-        rows.emplace_back(m, digest);
+        rows.push_back({m, digest});
     }
     ASSERT_EQ(rows.size(), 301u) << "sha1_lengths.tsv missing or short";
-    rows.emplace_back(std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F");
+    rows.push_back({std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"});
     for (sha1_engine e : {sha1_engine::portable, sha1_engine::sha_ni}) {
         if (!sha1_engine_available(e)) continue;
-        for (const auto& [m, digest] : rows) {
-            for (std::size_t a : {std::size_t{0}, m.size() / 3, m.size()})  // buffered and direct blocks mix
-                EXPECT_EQ(digest_hex(m, e, a, (a + m.size()) / 2), digest) << int(e) << " " << m.size() << "/" << a;
+        for (const row& r : rows) {
+            for (std::size_t a : {std::size_t{0}, r.message.size() / 3, r.message.size()})  // buffered and direct blocks mix
+                EXPECT_EQ(digest_hex(r.message, e, a, (a + r.message.size()) / 2), r.digest)
+                    << int(e) << " " << r.message.size() << "/" << a;
         }
     }
     sha1_context ctx;
@@ -184,7 +185,7 @@ TEST(torrent_test, sha1_vectors_and_every_length_on_every_engine) {
 TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
     for (const wchar_t* path : {L"C:\\x\\M.TORRENT", L"x/y\\z.ToRrEnT", L"x\\y/z.torrent"}) EXPECT_TRUE(is_torrent_path(path)) << path;
     for (const wchar_t* path : {L"a.torrent\\b", L"a.torrents", L"a.\uFF34ORRENT"}) EXPECT_FALSE(is_torrent_path(path)) << path;
-    const std::pair<std::string, std::wstring> rows[] = {
+    const struct row { std::string utf8; std::wstring wide; } rows[] = {
         // The lowest and highest of each length; a surrogate pair where wchar_t has 16 bits.
         {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
          L"\x7F\u0080\u07FF\u0800\uD7FF\uE000\U00010000\U0010FFFF"},
@@ -192,12 +193,12 @@ TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
         // Ill-formed input: U+FFFD, the valid text around it kept.
         {"a\x80\xFF" "b", L"a\uFFFD\uFFFD" L"b"}, {"\xE2\x82" "A", L"\uFFFD" L"A"}, {"\xC3\xA9\xF0\x9F\x98", L"\u00E9\uFFFD"},
     };
-    for (const auto& [utf8, wide] : rows) {
+    for (const row& r : rows) {
         std::wstring out = L"stale";
-        utf8_to_wide(utf8.data(), utf8.size(), out);
-        EXPECT_EQ(out, wide);
+        utf8_to_wide(r.utf8.data(), r.utf8.size(), out);
+        EXPECT_EQ(out, r.wide) << testing::PrintToString(r.utf8);
         if (out.find(L'\uFFFD') == std::wstring::npos) {
-            EXPECT_EQ(wide_to_utf8(out), utf8);
+            EXPECT_EQ(wide_to_utf8(out), r.utf8);
         }
     }
     // Just outside each narrowed second-byte range nothing decodes; how many U+FFFD is the platform's affair.

@@ -2,6 +2,8 @@
 // edge-drag step and the maximise toggle. Portable: runs natively and under Wine.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "ui/skin_geometry.h"
 
 namespace {
@@ -9,7 +11,7 @@ namespace {
 using namespace skin;
 
 // The bitmap column that ends up at client x (later copies overwrite), -1 for none.
-int PaintedColumn(int width, int x, int dpi = 96) {
+int PaintedColumn(int width, int x, int dpi) {
   int column = -1;
   for (const CaptionSpan& s : CaptionSpans(width, dpi)) {
     if (x >= s.destX && x < s.destX + s.destWidth) column = s.srcX + (x - s.destX) * s.srcWidth / s.destWidth;
@@ -18,23 +20,18 @@ int PaintedColumn(int width, int x, int dpi = 96) {
 }
 
 TEST(ui_test, caption_columns) {
-  const int columns[][3] = {  // W, x, bitmap column
-      {994, 0, -1},    {994, 893, 750}, {994, 894, 751}, {994, 992, 849}, {994, 993, -1},   {850, 748, 747},
-      {850, 749, 750}, {850, 848, 849}, {850, 849, -1},  {851, 749, 748}, {851, 750, 750}, {851, 850, -1},
-      {852, 750, 749}, {852, 751, 750}, {852, 850, 849}, {849, 1, 1},     {0, 1, -1},      {-5, 1, -1}};
-  for (const auto& c : columns) EXPECT_EQ(PaintedColumn(c[0], c[1]), c[2]) << "W " << c[0] << " x " << c[1];
-  const int scaled[][3] = {{1491, 1, -1},      {1491, 2, 0},       {1491, 1127, 1125}, {1491, 1339, 1125},
-                           {1491, 1340, 1126}, {1491, 1488, 1274}, {1491, 1489, -1},   {1000, 2, 275}};
-  for (const auto& c : scaled) EXPECT_EQ(PaintedColumn(c[0], c[1], 144), c[2]) << "144 dpi, W " << c[0] << " x " << c[1];
+  const struct Row { int dpi, width, x, column; } rows[] = {
+      {96, 994, 0, -1}, {96, 994, 893, 750}, {96, 994, 894, 751}, {96, 994, 992, 849}, {96, 994, 993, -1}, {96, 850, 748, 747},
+      {96, 850, 749, 750}, {96, 850, 848, 849}, {96, 850, 849, -1}, {96, 851, 749, 748}, {96, 851, 750, 750}, {96, 851, 850, -1},
+      {96, 852, 750, 749}, {96, 852, 751, 750}, {96, 852, 850, 849}, {96, 849, 1, 1}, {96, 0, 1, -1}, {96, -5, 1, -1},
+      {144, 1491, 1, -1}, {144, 1491, 2, 0}, {144, 1491, 1127, 1125}, {144, 1491, 1339, 1125}, {144, 1491, 1340, 1126},
+      {144, 1491, 1488, 1274}, {144, 1491, 1489, -1}, {144, 1000, 2, 275}};
+  for (const Row& r : rows) EXPECT_EQ(PaintedColumn(r.width, r.x, r.dpi), r.column) << r.dpi << " dpi, W " << r.width << " x " << r.x;
 }
 
 TEST(ui_test, grip_table) {
   using C = GripCursor;
-  const struct {
-    int w, h, x, y;
-    unsigned edges;
-    C cursor;
-  } rows[] = {
+  const struct Row { int w, h, x, y; unsigned edges; C cursor; } rows[] = {
       // 994 x 628, border 2: left x < 2, top y < 2, right x >= 989, bottom y >= 623.
       {994, 628, 1, 1, 3, C::SizeNWSE},     {994, 628, 2, 0, 2, C::SizeNS},      {994, 628, 0, 2, 1, C::SizeWE},
       {994, 628, 989, 1, 6, C::SizeNESW},   {994, 628, 988, 1, 2, C::SizeNS},    {994, 628, 989, 300, 4, C::SizeWE},
@@ -42,7 +39,7 @@ TEST(ui_test, grip_table) {
       {994, 628, 500, 623, 8, C::SizeNS},   {994, 628, 988, 622, 0, C::None},    {994, 628, 994, 0, 0, C::None},
       {994, 628, -1, 0, 0, C::None},  // strips that overlap: the last grip in the order wins
       {4, 4, 0, 0, 9, C::SizeNESW},         {4, 4, 3, 3, 12, C::SizeNWSE}};
-  for (const auto& r : rows) {
+  for (const Row& r : rows) {
     const Grip g = GripAt({r.x, r.y}, r.w, r.h, 2, 2);
     EXPECT_TRUE(g.edges == r.edges && g.cursor == r.cursor) << r.w << "x" << r.h << " at " << r.x << "," << r.y;
   }
@@ -50,13 +47,7 @@ TEST(ui_test, grip_table) {
 
 TEST(ui_test, drag_step_table) {
   const Rect r{100, 100, 800, 700}, atMin{100, 100, 680, 600};  // minimum 580 x 500
-  const struct {
-    const char* label;
-    Rect window;
-    unsigned edges;
-    Point cur, last;
-    Rect want;
-  } rows[] = {
+  const struct Row { const char* label; Rect window; unsigned edges; Point cur, last; Rect want; } rows[] = {
       {"left in, clamped", r, EDGE_LEFT, {300, 0}, {100, 0}, {220, 100, 800, 700}},
       {"left at min, inside heading out", atMin, EDGE_LEFT, {101, 0}, {130, 0}, atMin},
       {"left at min, on edge heading out", atMin, EDGE_LEFT, {100, 0}, {101, 0}, {99, 100, 680, 600}},
@@ -70,28 +61,26 @@ TEST(ui_test, drag_step_table) {
       {"negative, left in", {-1500, -900, -800, -300}, EDGE_LEFT, {-1300, 0}, {-1500, 0}, {-1380, -900, -800, -300}},
       {"negative, top at min", {-1500, -800, -800, -300}, EDGE_TOP, {0, -800}, {0, -790}, {-1500, -810, -800, -300}},
   };
-  for (const auto& row : rows) {
+  for (const Row& row : rows) {
     EXPECT_EQ(DragStep(row.window, row.edges, row.cur, row.last, 580, 500), row.want) << row.label;
   }
 }
 
 TEST(ui_test, metrics_by_dpi) {
-  // dpi; start size, minimum, border, edge, button, caption, bitmap, stretch column, tabs, icon,
-  // title, font height, artwork set. 120 has no set of its own: 150 % is shrunk.
-  const int rows[][21] = {
-      {96, 994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100},
-      {120, 1243, 785, 725, 625, 3, 1, 35, 31, 31, 1063, 38, 938, 50, 119, 10, 30, 46, 231, -16, 150},
-      {144, 1491, 942, 870, 750, 3, 2, 42, 38, 38, 1275, 45, 1125, 60, 143, 12, 36, 56, 278, -20, 150},
-      {192, 1988, 1256, 1160, 1000, 4, 2, 56, 50, 50, 1700, 60, 1500, 80, 190, 16, 48, 74, 370, -26, 200},
-      {0, 994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}};
-  for (const auto& r : rows) {
-    const Metrics m = MetricsAt(r[0]);
-    const int got[] = {r[0], m.width, m.height, m.minWidth, m.minHeight, m.border, m.edge, m.buttonWidth,
-                       m.buttonHeight, m.captionHeight, m.captionBitmapWidth, m.captionBitmapHeight, m.stretchColumn,
-                       m.tabLeft, m.tabWidth, m.iconX, m.iconSize, m.titleLeft, m.titleRightGap, m.fontHeight,
-                       m.artworkPercent};
-    for (int i = 1; i < 21; ++i) EXPECT_EQ(got[i], r[i]) << "dpi " << r[0] << " field " << i;
-  }
+  // Metrics in field order: start size, minimum, border, edge, button, caption, bitmap, stretch
+  // column, tabs, icon, title, font height, artwork set. 120 has no set of its own: 150 % is shrunk.
+  const struct Row { int dpi; Metrics want; } rows[] = {
+      {96, {994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}},
+      {120, {1243, 785, 725, 625, 3, 1, 35, 31, 31, 1063, 38, 938, 50, 119, 10, 30, 46, 231, -16, 150}},
+      {144, {1491, 942, 870, 750, 3, 2, 42, 38, 38, 1275, 45, 1125, 60, 143, 12, 36, 56, 278, -20, 150}},
+      {192, {1988, 1256, 1160, 1000, 4, 2, 56, 50, 50, 1700, 60, 1500, 80, 190, 16, 48, 74, 370, -26, 200}},
+      {0, {994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}}};
+  const auto fields = [](const Metrics& m) {
+    return std::array<int, 20>{m.width, m.height, m.minWidth, m.minHeight, m.border, m.edge, m.buttonWidth, m.buttonHeight,
+        m.captionHeight, m.captionBitmapWidth, m.captionBitmapHeight, m.stretchColumn, m.tabLeft, m.tabWidth, m.iconX,
+        m.iconSize, m.titleLeft, m.titleRightGap, m.fontHeight, m.artworkPercent};
+  };
+  for (const Row& r : rows) EXPECT_EQ(fields(MetricsAt(r.dpi)), fields(r.want)) << "dpi " << r.dpi;
   // The page starts where the buttons end, one edge in from the frame.
   EXPECT_EQ(BrowserRect(1491, 942, 144), (Rect{2, 40, 1489, 939}));
   EXPECT_EQ(TitleRect(1491, 144), (Rect{56, 0, 1213, 38}));
