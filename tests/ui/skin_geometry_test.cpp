@@ -1,5 +1,5 @@
 // The skin's geometry: caption tiling read back as painted columns, grips, the
-// edge-drag step and the maximise toggle. Portable: runs natively and under Wine.
+// edge-drag step, the metrics, and where the window and its tabs start. Portable: runs natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -84,6 +84,21 @@ TEST(ui_test, metrics_by_dpi) {
   // The page starts where the buttons end, one edge in from the frame.
   EXPECT_EQ(BrowserRect(1491, 942, 144), (Rect{2, 40, 1489, 939}));
   EXPECT_EQ(TitleRect(1491, 144), (Rect{56, 0, 1213, 38}));
+  EXPECT_EQ(TabRect(1, 96), (Rect{135, 0, 230, 25}));
+  EXPECT_EQ(TabRect(1, 144), (Rect{203, 0, 346, 38}));  // beside the first, not at 135 scaled
+}
+
+// Cut to the work area but never below the minimum, and moved back inside it by its top-left.
+TEST(ui_test, start_rect_table) {
+  const Rect screen{0, 0, 1280, 1024}, left{-1920, 0, 0, 1040};
+  const struct Row { const char* label; Point placed; Rect work; int dpi; Rect want; } rows[] = {
+      {"fits", {143, 198}, screen, 96, {143, 198, 1137, 826}},
+      {"past the right and bottom", {800, 700}, screen, 96, {286, 396, 1280, 1024}},
+      {"display left of the primary", {-100, -50}, left, 96, {-994, 0, 0, 628}},
+      {"larger than the work area", {-30, -40}, {0, 0, 1280, 1000}, 192, {0, 0, 1280, 1000}},
+      {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(StartRect(r.placed, r.work, r.dpi), r.want) << r.label;
 }
 
 }  // namespace
