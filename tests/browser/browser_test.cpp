@@ -23,6 +23,7 @@ namespace {
 using Urls = std::map<std::wstring, std::wstring>;
 using Box = std::array<LONG, 4>;
 constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
+constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
 std::wstring Widen(const std::string& utf8) { return std::filesystem::u8path(utf8).wstring(); }
 
@@ -30,8 +31,7 @@ std::wstring Widen(const std::string& utf8) { return std::filesystem::u8path(utf
 template <class Interface>
 struct Uncounted : Interface {
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    *object = iid == IID_IUnknown || iid == __uuidof(Interface) ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
+    return (*object = iid == IID_IUnknown || iid == __uuidof(Interface) ? this : nullptr) ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -58,8 +58,7 @@ HWND MakeParent() {
 struct LoopbackServer {
   LoopbackServer() {
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_family = AF_INET, address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof address;
     bind(listener, reinterpret_cast<sockaddr*>(&address), length);
     listen(listener, 8);
@@ -109,17 +108,14 @@ class ScriptPage : public Uncounted<IActiveScriptSite> {
     engine->SetScriptState(SCRIPTSTATE_CONNECTED);
     Run(L"var window = {external: external};");
   }
-  ~ScriptPage() {
-    if (engine) engine->Close();
-  }
+  ~ScriptPage() { if (engine) engine->Close(); }
 
   bool Run(const std::wstring& code, DWORD flags = SCRIPTTEXT_ISVISIBLE, VARIANT* result = nullptr) {
     return parser && SUCCEEDED(parser->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, flags, result,
                                                        nullptr));
   }
   std::wstring Eval(const std::wstring& expression) {
-    VARIANT value;
-    VariantInit(&value);
+    VARIANT value{};
     std::wstring text = L"<failed>";
     if (Run(expression, SCRIPTTEXT_ISEXPRESSION, &value) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR))) {
       text.assign(value.bstrVal, SysStringLen(value.bstrVal));
@@ -164,10 +160,13 @@ struct SharedPage {
   SharedPage() {
     page->SetTabLayout(kTabs);
     page->CreateBrowserHost(parent, RECT{1, 26, 993, 626});
+    fw::ComPtr<IOleObject> control;
+    if (SUCCEEDED(page->browser.As(IID_IOleObject, control))) control->GetClientSite(site.Put());
   }
   HWND parent = MakeParent();
   LoopbackServer server;
   fw::ComPtr<PageHost> page{new PageHost};
+  fw::ComPtr<IOleClientSite> site;  // where the control asks the window its questions
 };
 SharedPage* shared = nullptr;
 SharedPage& Shared() { return *(shared ? shared : shared = new SharedPage); }
@@ -181,26 +180,23 @@ Box BoxOf(HWND child) {
 
 // Which frame of its strip the button paints now; -1 if none.
 int ShownFrame(TabButton& button) {
-  auto render = [](auto draw) {
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 95, -25, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    void* bits = nullptr;
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    draw(dc);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 95 * 25);
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
-    return pixels;
-  };
-  const auto shown = render([&](HDC dc) { SendMessageW(button.Handle(), WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT); });
-  for (int frame = 0; frame < 3; ++frame) {
-    if (render([&](HDC dc) { ImageList_Draw(button.ImageList(), frame, dc, 0, 0, ILD_NORMAL); }) == shown) return frame;
-  }
-  return -1;
+  constexpr int kSize = 95 * 25;  // one tab; the button paints the top one, its strip's frames go below
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 95, -25 * 4, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  void* bits = nullptr;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SendMessageW(button.Handle(), WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+  for (int frame = 0; frame < 3; ++frame) ImageList_Draw(button.ImageList(), frame, dc, 0, 25 * (frame + 1), ILD_NORMAL);
+  GdiFlush();
+  const DWORD* pixels = static_cast<const DWORD*>(bits);
+  int shown = 2;
+  while (shown >= 0 && !std::equal(pixels, pixels + kSize, pixels + kSize * (shown + 1))) --shown;
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+  return shown;
 }
 
-// The CF_HDROP block of a list of paths, wide or in the ANSI code page->
+// The CF_HDROP block of a list of paths, wide or in the ANSI code page.
 std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
   const DROPFILES header{sizeof header, {}, FALSE, wide};
   std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
@@ -214,8 +210,7 @@ std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) 
 }
 
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
-class FileList : public Uncounted<IDataObject> {
- public:
+struct FileList : Uncounted<IDataObject> {
   explicit FileList(std::string block, CLIPFORMAT offered = CF_HDROP) : offered(offered), bytes(std::move(block)) {}
   STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
     ++requests;
@@ -233,11 +228,9 @@ class FileList : public Uncounted<IDataObject> {
   STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
-  int requests = 0;
-
- private:
   CLIPFORMAT offered;
   std::string bytes;
+  int requests = 0;  // GetData calls
 };
 
 // Ends the drag with a drop once the target has been asked about it.
@@ -273,8 +266,7 @@ class browser_test : public testing::Test {
     page->script = &script;
     page->SetTabLayout(kTabs);
     page->CreateBrowserHost(parent, RECT{1, 26, 993, 626}, kNoControl);
-    ASSERT_TRUE(script.Run(BridgeScript()));
-    ASSERT_TRUE(script.Run(L"var calls = 0; bridge.view = {show: function () { ++calls; }};"));
+    ASSERT_TRUE(script.Run(BridgeScript() + L"var calls = 0, canary = 0; bridge.view = {show: function () { ++calls; }};"));
     CreateDirectoryW(folder.c_str(), nullptr);
   }
   void TearDown() override {
@@ -290,6 +282,32 @@ class browser_test : public testing::Test {
     else CopyFileW(Widen(KP_TORRENT_FIXTURES "/" + fixture).c_str(), longPath.c_str(), FALSE);
     return path;
   }
+  // The tabs as the user sees them, player then list: the frame each paints, then '*' if it is
+  // the current one, which takes no clicks, and 'h' if the mouse over it shows the hand.
+  std::string Tabs() {
+    std::string seen;
+    for (TabButton* tab : {page->playerTab.get(), page->listTab.get()}) {
+      if (!tab) continue;
+      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      SendMessageW(tab->Handle(), WM_SETCURSOR, WPARAM(tab->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      seen += (seen.empty() ? "" : " ") + std::to_string(ShownFrame(*tab)) + (IsWindowEnabled(tab->Handle()) ? "" : "*") +
+              (GetCursor() == LoadCursorW(nullptr, IDC_HAND) ? "h" : "");
+    }
+    return seen;
+  }
+  // Drags `data` onto `target` and drops it: the answers of enter, over and drop, and their
+  // effects, COPY when DragEnter took the drag, else NONE: never the MOVE also offered.
+  void DragAndDrop(const char* label, PageHost& target, IDataObject* data, HRESULT enter, HRESULT dropped = S_OK,
+                   DWORD offered = kAnyEffect) {
+    Run(L"calls = 0; bridge.text = '';");
+    std::array<DWORD, 3> effects = {offered, offered & (DROPEFFECT_COPY | DROPEFFECT_MOVE), offered};
+    const std::array<HRESULT, 3> answers = {target.DragEnter(data, MK_LBUTTON, {5, 5}, &effects[0]),
+                                            target.DragOver(MK_LBUTTON, {5, 5}, &effects[1]),
+                                            target.Drop(data, MK_LBUTTON, {5, 5}, &effects[2])};
+    EXPECT_EQ(answers, (std::array<HRESULT, 3>{enter, S_OK, dropped})) << label;
+    const DWORD copied = enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    EXPECT_EQ(effects, (std::array<DWORD, 3>{copied, copied, copied})) << label;
+  }
 
   static inline const HWND parent = MakeParent();
   static inline const std::wstring folder =
@@ -298,151 +316,121 @@ class browser_test : public testing::Test {
   ScriptPage script{page.Get()};
 };
 
-TEST_F(browser_test, webbrowser_hosted_below_the_caption_navigated_and_asking_the_window) {
+TEST_F(browser_test, webbrowser_is_silent_and_fills_its_host_or_nothing) {
   auto& shared = Shared();
   const HWND host = shared.page->host.Handle();
   ASSERT_TRUE(host && shared.page->browser);
   VARIANT_BOOL silent = VARIANT_FALSE;
   shared.page->browser->get_Silent(&silent);
   EXPECT_EQ(silent, VARIANT_TRUE);
-
   shared.page->ResizeBrowserHost(RECT{1, 26, 699, 498});
-  RECT client;
-  GetClientRect(host, &client);
-  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, client.right, client.bottom}));  // in place
+  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
   EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
   shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
+}
 
-  // Navigation itself is seen by the tab clicks' test.
+TEST_F(browser_test, without_a_document_or_a_control_calls_fail_quietly) {
   DISPPARAMS none{};
-  VARIANT result{};
-  EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, &result)));  // no document here
+  EXPECT_TRUE(FAILED(Shared().page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));  // no document here
   fw::ComPtr<PageHost> bare{new PageHost};
-  bare->Navigate(L"http://127.0.0.1:9/");  // without a control: passed over
-  EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, &result), E_POINTER);
+  bare->Navigate(L"http://127.0.0.1:9/");  // without a control: passed over (navigation: the tab clicks' test)
+  EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, nullptr), E_POINTER);
+}
 
-  // The document-host answers, asked as the control asks them.
-  fw::ComPtr<IOleObject> control;
-  fw::ComPtr<IOleClientSite> site;
+TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_frame) {
   fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(shared.page->browser.As(IID_IOleObject, control), S_OK);
-  ASSERT_EQ(control->GetClientSite(site.Put()), S_OK);
-  ASSERT_EQ(site.As(IID_IDocHostUIHandler, ask), S_OK);
-
+  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
   DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
+  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
+  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
   fw::ComPtr<IDropTarget> dropTarget;
   fw::ComPtr<IDispatch> external;
-  LPWSTR translated = nullptr;
-  IDataObject* filtered = nullptr;
-  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
   EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
+  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(Shared().page.Get()));
   EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
+  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(Shared().page.Get()));
   // What the window leaves open the control does itself.
   POINT point{10, 10};
+  LPWSTR translated = nullptr;
+  IDataObject* filtered = nullptr;
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr), S_FALSE);
-  // Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
-  const struct {
-    UINT message, key;
-    BYTE control, shift, alt;
-    HRESULT want;
-  } keys[] = {{WM_KEYDOWN, 'N', 0x80, 0, 0, S_OK},      {WM_KEYDOWN, 'O', 0x80, 0, 0, S_OK},
-              {WM_KEYDOWN, 'N', 0x80, 0x80, 0, S_OK},   {WM_KEYDOWN, 'O', 0x80, 0x80, 0, S_OK},
-              {WM_KEYDOWN, 'O', 0x80, 0, 0x80, S_FALSE}, {WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-              {WM_CHAR, 'N', 0x80, 0, 0, S_FALSE},      {WM_KEYDOWN, 'C', 0x80, 0, 0, S_FALSE},
-              {WM_KEYDOWN, 'V', 0x80, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
-              {WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},   {WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
-  for (const auto& k : keys) {
+  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
+  EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
+  EXPECT_TRUE(!translated && !filtered);
+  // No tool space to give, but none asked for (no widths, or zeros) is granted.
+  fw::ComPtr<IOleInPlaceFrame> frame;
+  ASSERT_EQ(Shared().site.As(IID_IOleInPlaceFrame, frame), S_OK);
+  const BORDERWIDTHS zeros{0, 0, 0, 0}, bar{0, 24, 0, 0};
+  const struct Row { const char* label; const BORDERWIDTHS* widths; HRESULT want; } rows[] = {
+      {"no widths", nullptr, S_OK}, {"zeros", &zeros, S_OK}, {"a tool bar", &bar, INPLACE_E_NOTOOLSPACE}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(frame->RequestBorderSpace(r.widths), r.want) << r.label;
+    EXPECT_EQ(frame->SetBorderSpace(r.widths), r.want) << r.label;
+  }
+}
+
+// Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
+TEST_F(browser_test, only_the_shortcuts_that_leave_the_page_are_swallowed) {
+  fw::ComPtr<IDocHostUIHandler> ask;
+  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
+  constexpr BYTE down = 0x80;
+  const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
+      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+O", WM_KEYDOWN, 'O', down, 0, 0, S_OK},
+      {"Ctrl+Shift+N", WM_KEYDOWN, 'N', down, down, 0, S_OK},  {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
+      {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
+      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE},
+      {"Ctrl+V", WM_KEYDOWN, 'V', down, 0, 0, S_FALSE},         {"F5", WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
+      {"Tab", WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},            {"Backspace", WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
+  for (const Row& r : rows) {
     BYTE held[256] = {};
-    held[VK_CONTROL] = k.control, held[VK_SHIFT] = k.shift, held[VK_MENU] = k.alt;
+    held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
     SetKeyboardState(held);
-    MSG key{nullptr, k.message, k.key, 0, 0, {}};
-    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), k.want) << k.message << " " << k.key;
+    MSG key{nullptr, r.message, r.key, 0, 0, {}};
+    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), r.want) << r.label;
   }
   BYTE released[256] = {};
   SetKeyboardState(released);
-  // No tool space to give, but none asked for (no widths, or zeros) is granted.
-  fw::ComPtr<IOleInPlaceFrame> frame;
-  ASSERT_EQ(site.As(IID_IOleInPlaceFrame, frame), S_OK);
-  const BORDERWIDTHS zeros{0, 0, 0, 0}, bar{0, 24, 0, 0};
-  for (const BORDERWIDTHS* widths : {static_cast<const BORDERWIDTHS*>(nullptr), &zeros, &bar}) {
-    const HRESULT want = widths == &bar ? INPLACE_E_NOTOOLSPACE : S_OK;
-    EXPECT_EQ(frame->RequestBorderSpace(widths), want);
-    EXPECT_EQ(frame->SetBorderSpace(widths), want);
-  }
-  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
-  EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
-  HRESULT shown = S_FALSE;
-  page->SetVipMode();
-  EXPECT_EQ(page->ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &shown), S_OK);
-  EXPECT_EQ(shown, S_OK);  // "shown": no menu in VIP mode
-  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
-  EXPECT_EQ(dropTarget.Get(), static_cast<IDropTarget*>(shared.page.Get()));
-  EXPECT_EQ(external.Get(), static_cast<fw::IDocHostUIHandlerDispatch*>(shared.page.Get()));
-  EXPECT_TRUE(!translated && !filtered);
 }
 
-TEST_F(browser_test, nav_items_make_the_buttons_once_and_select_tab_shows_frames) {
-  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/', islink: true},"
-      L"                                 {id: 'list', url: 'http://b/', islink: false}]);");
-  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://a/"}}));
+TEST_F(browser_test, nav_items_make_the_buttons_once) {
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/'}, {id: 'list', url: 'http://b/'}]);");
   ASSERT_TRUE(page->listTab && page->playerTab);
   const HWND list = page->listTab->Handle(), player = page->playerTab->Handle();
-  EXPECT_EQ(BoxOf(list), (Box{40, 0, 135, 25}));
-  EXPECT_EQ(BoxOf(player), (Box{135, 0, 230, 25}));
-  // Fresh, "player" looks current but can still be clicked.
-  EXPECT_EQ(ShownFrame(*page->playerTab), 2);
-  EXPECT_EQ(ShownFrame(*page->listTab), 0);
-  EXPECT_TRUE(IsWindowEnabled(player));
-
+  EXPECT_EQ(Tabs(), "2h 0h");  // fresh, "player" looks current but can still be clicked
   Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]);");
-  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://c/"}}));
-  EXPECT_EQ(page->listTab->Handle(), list);
-  EXPECT_EQ(page->playerTab->Handle(), player);
+  EXPECT_TRUE(page->listTab->Handle() == list && page->playerTab->Handle() == player);  // the same buttons
+}
 
-  const struct {
-    const wchar_t* name;
-    bool playerEnabled;
-    int playerFrame;
-    int listFrame;
-  } cases[] = {{L"list", true, 0, 2}, {L"player", false, 2, 0}, {L"List", false, 2, 0}, {L"list", true, 0, 2},
-               {L"", true, 0, 2}};
-  for (const auto& c : cases) {
-    Run(std::wstring(L"window.external.setVodClientTab('") + c.name + L"');");
-    EXPECT_EQ(IsWindowEnabled(player) != FALSE, c.playerEnabled) << c.name;
-    EXPECT_EQ(IsWindowEnabled(list) != FALSE, !c.playerEnabled) << c.name;
-    EXPECT_EQ(ShownFrame(*page->playerTab), c.playerFrame) << c.name;
-    EXPECT_EQ(ShownFrame(*page->listTab), c.listFrame) << c.name;
+// The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
+TEST_F(browser_test, select_tab_shows_which_tab_is_current_and_which_can_be_clicked) {
+  Run(L"window.external.setVodClientNav([{id: 'player', url: 'http://a/'}, {id: 'list', url: 'http://b/'}]);");
+  ASSERT_TRUE(page->listTab && page->playerTab);
+  const struct Row { const wchar_t* name; const char* tabs; } rows[] = {
+      {L"list", "0h 2*"}, {L"player", "2* 0h"}, {L"List", "2* 0h"}, {L"list", "0h 2*"}, {L"", "0h 2*"}};
+  for (const Row& r : rows) {
+    Run(std::wstring(L"window.external.setVodClientTab('") + r.name + L"');");
+    EXPECT_EQ(Tabs(), r.tabs) << r.name;
   }
-  SendMessageW(player, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(ShownFrame(*page->playerTab), 1);
-  // The hand only over the tab that can be clicked.
-  for (const HWND tab : {player, list}) {
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    SendMessageW(tab, WM_SETCURSOR, WPARAM(tab), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, tab == player ? IDC_HAND : IDC_ARROW));
-  }
+  SendMessageW(page->playerTab->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Tabs(), "1h 2*");
 }
 
 TEST_F(browser_test, clicks_navigate_to_the_stored_urls) {
   auto& shared = Shared();
   tabTarget = shared.page.Get();
   ScriptPage sharedScript(shared.page.Get());
-  auto nav = [&](const std::string& player, const std::string& list) {
-    std::wstring items = L"{id: 'player', url: '" + shared.server.Url(player) + L"'}";
-    if (!list.empty()) items += L", {id: 'list', url: '" + shared.server.Url(list) + L"'}";
-    EXPECT_TRUE(sharedScript.Run(L"window.external.setVodClientNav([" + items + L"]);"));
-  };
   auto clickAndServe = [&](TabButton& button, const std::string& path) {
     SendMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(button.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(PumpUntil([&] { return shared.server.Hits(path) == 1; })) << path;
   };
-  nav("/player-a", "/list-b");
+  const std::wstring nav = L"window.external.setVodClientNav([{id: 'player', url: '" + shared.server.Url("/");
+  EXPECT_TRUE(sharedScript.Run(nav + L"player-a'}, {id: 'list', url: '" + shared.server.Url("/list-b") + L"'}]);"));
   ASSERT_TRUE(shared.page->playerTab && shared.page->listTab);
   clickAndServe(*shared.page->playerTab, "/player-a");
-  nav("/player-c", "");
+  EXPECT_TRUE(sharedScript.Run(nav + L"player-c'}]);"));
   clickAndServe(*shared.page->listTab, "/list-b");
   clickAndServe(*shared.page->playerTab, "/player-c");
   EXPECT_TRUE(IsWindowEnabled(shared.page->playerTab->Handle()));  // a click does not change the current tab
@@ -455,70 +443,66 @@ TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
       L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
       L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
   EXPECT_EQ(script.Eval(L"threw"), L"2");
-  ASSERT_TRUE(page->listTab);
-  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));  // still "list"
+  EXPECT_EQ(Tabs(), "0h 2*");  // still "list"
   EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}}));
   // An argument array that is there but not counted is not read.
-  VARIANT poison{};
-  poison.vt = VT_BSTR;
-  poison.bstrVal = SysAllocString(L"player");
-  DISPPARAMS uncounted{&poison, nullptr, 0, 0};
+  VARIANT player{};
+  player.vt = VT_BSTR, player.bstrVal = SysAllocString(L"player");
+  DISPPARAMS uncounted{&player, nullptr, 0, 0};
   EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &uncounted, nullptr, nullptr, nullptr),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));
-  VariantClear(&poison);
-  // Variables as VBScript passes them, by reference, are read through.
-  VARIANT list{}, byReference{};
-  ASSERT_TRUE(script.Run(L"[{id: 'player', url: 'http://r/'}]", SCRIPTTEXT_ISEXPRESSION, &list));
-  byReference.vt = VT_BYREF | VT_VARIANT;
-  byReference.pvarVal = &list;
+  VariantClear(&player);
+  EXPECT_EQ(Tabs(), "0h 2*");
+}
+
+// Variables as VBScript passes them.
+TEST_F(browser_test, arguments_by_reference_are_read_through) {
+  VARIANT value{}, byReference{};
+  byReference.vt = VT_BYREF | VT_VARIANT, byReference.pvarVal = &value;
   DISPPARAMS params{&byReference, nullptr, 1, 0};
+  ASSERT_TRUE(script.Run(L"[{id: 'player', url: 'http://r/'}]", SCRIPTTEXT_ISEXPRESSION, &value));
   EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTNAV, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
-  VariantClear(&list);
-  list.vt = VT_BSTR;
-  list.bstrVal = SysAllocString(L"player");
+  VariantClear(&value);
+  value.vt = VT_BSTR, value.bstrVal = SysAllocString(L"player");
   EXPECT_EQ(page->Invoke(DISPID_SETVODCLIENTTAB, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
-  VariantClear(&list);
-  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
-  EXPECT_FALSE(IsWindowEnabled(page->playerTab->Handle()));
-  // Names of arguments besides the method's: none is known.
-  LPOLESTR names[2] = {const_cast<LPOLESTR>(L"setVodClientTab"), const_cast<LPOLESTR>(L"name")};
-  DISPID ids[2] = {0, 0};
-  EXPECT_EQ(page->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(ids[0], DISPID_SETVODCLIENTTAB);
-  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
-  // In VIP mode every method does nothing.
+  VariantClear(&value);
+  EXPECT_EQ(page->navUrls, (Urls{{L"player", L"http://r/"}}));
+  EXPECT_EQ(Tabs(), "2* 0h");
+}
+
+TEST_F(browser_test, vip_mode_silences_the_page_bridge_and_the_context_menu) {
+  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]);");
   page->SetVipMode();
   Run(L"var version = window.external.getVodClientVer();"
       L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]); window.external.setVodClientTab('list');");
   EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
-  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
-  EXPECT_FALSE(page->playerTab || page->listTab);  // gone with the mode, and not made again
+  EXPECT_EQ(page->navUrls, (Urls{{L"list", L"http://b/"}}));
+  EXPECT_EQ(Tabs(), "");  // gone with the mode, and not made again
+  HRESULT shown = S_FALSE;
+  EXPECT_EQ(page->ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &shown), S_OK);
+  EXPECT_EQ(shown, S_OK);  // "shown": no menu
 }
 
 // Through the shipped page's own callback: each text comes back exactly, and nothing runs.
 TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
-  const std::wstring items[][3] = {  // url, path, file name
+  const struct Row { std::wstring url, path, fileName; } rows[] = {
       {L"magnet:?xt=urn:btih:AB", L"C:\\d\\Film \"cut\".torrent", L"Film \"cut\".torrent"},
       {L"u\\\"+(canary=1)+\"", L"C:\\d\\F.torrent:x\"+(canary=2)+\".torrent", L"F.torrent:x\"+(canary=2)+\".torrent"},
       {L"u", L"C:\\d/line\x2028para\x2029.torrent", L"line\x2028para\x2029.torrent"},
       {L"u", L"C:\\d\\\x01\x1F\x7F\t\n\r.torrent", L"\x01\x1F\x7F\t\n\r.torrent"}};
   DragCallbackText text;
   std::wstring expected = L"0";
-  for (const auto& item : items) {
-    text.Add(item[0], item[1]);
-    expected += L"|" + item[0] + L"|" + item[2];
+  for (const Row& r : rows) {
+    text.Add(r.url, r.path);
+    expected += L"|" + r.url + L"|" + r.fileName;
   }
   VARIANT argument{};
-  argument.vt = VT_BSTR;
-  argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
+  argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
   DISPPARAMS params{&argument, nullptr, 1, 0};
-  Run(L"var canary = 0;");
   EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
   VariantClear(&argument);
   EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
-                        L".join('|')"),
-            expected);
+                        L".join('|')"), expected);
 }
 
 TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
@@ -545,20 +529,26 @@ TEST_F(browser_test, shipped_page_script_drives_the_window) {
   Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
       L"  shown.push(b.tab + ' ' + b.version); }});");
   EXPECT_EQ(page->navUrls, (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
-  ASSERT_TRUE(page->playerTab && page->listTab);
-  EXPECT_FALSE(IsWindowEnabled(page->playerTab->Handle()));
+  EXPECT_EQ(Tabs(), "2* 0h");
   Run(L"bridge.select('res://k.exe/bridge.html#list');");
-  EXPECT_FALSE(IsWindowEnabled(page->listTab->Handle()));
+  EXPECT_EQ(Tabs(), "0h 2*");
   EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
-  // Names as the script spells them, exactly; the version also as a property.
+}
+
+// Names as the script spells them, exactly; the version also as a property; no argument names.
+TEST_F(browser_test, method_names_are_matched_exactly) {
   Run(L"var read = window.external.getVodClientVer, failed = [];"
       L"var names = ['setVodClientTab', 'SetVodClientTab', 'setvodclienttab', 'setVodClientTa'];"
       L"for (var i in names) try { window.external[names[i]]('list'); } catch (e) { failed.push(names[i]); }");
   EXPECT_EQ(script.Eval(L"read"), L"1.0.2.3");
   EXPECT_EQ(script.Eval(L"failed.join()"), L"SetVodClientTab,setvodclienttab,setVodClientTa");
+  LPOLESTR names[2] = {const_cast<LPOLESTR>(L"setVodClientTab"), const_cast<LPOLESTR>(L"name")};
+  std::array<DISPID, 2> ids = {0, 0};
+  EXPECT_EQ(page->GetIDsOfNames(IID_NULL, names, 2, 0, ids.data()), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids, (std::array<DISPID, 2>{DISPID_SETVODCLIENTTAB, DISPID_UNKNOWN}));
 }
 
-TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
+TEST_F(browser_test, dropped_lists_hand_their_video_torrents_to_the_page) {
   const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
   const std::wstring other = Make(L"Series.torrent", "transmission_multi.torrent");
   const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
@@ -566,24 +556,12 @@ TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
   // "A.torrent" in this folder has 259 characters: all a MAX_PATH buffer holds of the longer path.
   const std::wstring deep(259 - folder.size() - 11, L'd');
   Make(deep);
-  const std::wstring cut = Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
+  Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
   const std::wstring whole = Make(deep + L"\\A.torrent.b.torrent", "transmission_single.torrent");
-  ASSERT_EQ(cut.size(), 259u);
-  ASSERT_EQ(whole.compare(0, 259, cut), 0);
-
   const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent");
-  std::vector<std::wstring> many(20000, folder + L"\\clip.mkv");
+  std::vector<std::wstring> many(20000, clip);
   many.back() = video;
-  const std::string one = DropBlock({video});
-  const DWORD past = 0x7FFFFFF0;
-  enum { kFiles, kText, kNoData, kVip, kBarePage, kMoveOnly };
-  const struct {
-    const char* what;
-    std::string block;
-    HRESULT enter;
-    std::wstring text;  // what the page receives, "[]" when nothing qualified; empty: not called
-    int how = kFiles;
-  } cases[] = {
+  const struct Row { const char* label; std::string block; HRESULT enter; std::wstring text; } rows[] = {
       {"plain .mkv", DropBlock({clip}), E_FAIL, L"[]"},
       {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, L"[" + film + L"]"},
       {"two video torrents", DropBlock({video, other}), S_OK,
@@ -591,37 +569,34 @@ TEST_F(browser_test, drops_of_file_lists_and_refused_drops) {
       {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
        L"[" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
       {"ANSI list", DropBlock({video}, false), S_OK, L"[" + film + L"]"},
-      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, L"[" + film + L"]"},
-      // Hostile lists are refused whole, before any name is read.
-      {"names past the block", std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4), E_FAIL, L""},
-      {"text", one, E_FAIL, L"", kText},
-      {"no data object", one, E_FAIL, L"", kNoData},
-      {"video torrent, started from the VIP client", one, E_FAIL, L"", kVip},
-      {"video torrent, page without the callback", one, S_OK, L"", kBarePage},
-      {"video torrent, the source offering only MOVE", one, E_FAIL, L"", kMoveOnly},
-  };
+      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, L"[" + film + L"]"}};
+  for (const Row& r : rows) {
+    FileList files(r.block);
+    DragAndDrop(r.label, *page.Get(), &files, r.enter);
+    EXPECT_EQ(files.requests, 2) << r.label;
+    EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), L"1 " + r.text) << r.label;
+  }
+}
+
+// Hostile lists are refused whole, before any name is read; the other refusals read nothing.
+TEST_F(browser_test, refused_drops_and_pages_without_the_callback_call_nothing) {
+  const std::string one = DropBlock({Make(L"Film.torrent", "mktorrent_single.torrent")});
+  const DWORD past = 0x7FFFFFF0;  // where the names start
+  enum How { kNamesPast, kText, kNoData, kVip, kBarePage, kMoveOnly };
+  const struct Row { const char* label; How how; HRESULT enter; int reads; } rows[] = {  // else a video torrent
+      {"names past the block", kNamesPast, E_FAIL, 2}, {"text", kText, E_FAIL, 2}, {"no data object", kNoData, E_FAIL, 0},
+      {"started from the VIP client", kVip, E_FAIL, 0}, {"page without the callback", kBarePage, S_OK, 2},
+      {"the source offering only MOVE", kMoveOnly, E_FAIL, 0}};
   fw::ComPtr<ScriptedPage> bare{new ScriptedPage}, vip{new ScriptedPage};
   vip->SetVipMode();
-  int calls = 0;
-  for (const auto& c : cases) {
-    PageHost& target = *(c.how == kBarePage ? bare : c.how == kVip ? vip : page).Get();
-    FileList files(c.block, c.how == kText ? CF_UNICODETEXT : CF_HDROP);
-    IDataObject* data = c.how == kNoData ? nullptr : &files;
-    Run(L"bridge.text = '';");
-    const DWORD copied = c.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE;  // never the MOVE also offered
-    const DWORD offered = c.how == kMoveOnly ? DROPEFFECT_MOVE : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-    DWORD effect = offered;
-    EXPECT_EQ(target.DragEnter(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.enter) << c.what;
-    EXPECT_EQ(effect, copied) << c.what;
-    effect = offered & (DROPEFFECT_COPY | DROPEFFECT_MOVE);
-    EXPECT_EQ(target.DragOver(MK_LBUTTON, POINTL{5, 5}, &effect), S_OK) << c.what;
-    EXPECT_EQ(effect, copied) << c.what;
-    effect = offered;
-    EXPECT_EQ(target.Drop(data, MK_LBUTTON, POINTL{5, 5}, &effect), c.how == kVip ? E_FAIL : S_OK) << c.what;
-    EXPECT_EQ(effect, copied) << c.what;
-    EXPECT_EQ(files.requests, c.how == kVip || c.how == kNoData || c.how == kMoveOnly ? 0 : 2) << c.what;  // not read
-    EXPECT_EQ(script.Eval(L"calls"), std::to_wstring(calls += !c.text.empty())) << c.what;
-    EXPECT_EQ(script.Eval(L"bridge.text"), c.text) << c.what;
+  for (const Row& r : rows) {
+    FileList files(r.how == kNamesPast ? std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4) : one,
+                   r.how == kText ? CF_UNICODETEXT : CF_HDROP);
+    PageHost& target = *(r.how == kBarePage ? bare : r.how == kVip ? vip : page).Get();
+    DragAndDrop(r.label, target, r.how == kNoData ? nullptr : &files, r.enter, r.how == kVip ? E_FAIL : S_OK,
+                r.how == kMoveOnly ? DROPEFFECT_MOVE : kAnyEffect);
+    EXPECT_EQ(files.requests, r.reads) << r.label;
+    EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), L"0 ") << r.label;
   }
 }
 
@@ -632,18 +607,15 @@ TEST_F(browser_test, ole_drag_tells_the_source_copy_or_none) {
                                       nullptr, nullptr, nullptr, nullptr);
   ASSERT_EQ(RegisterDragDrop(target, page.Get()), S_OK);
   SetCursorPos(350, 350);
-  ASSERT_TRUE(PumpUntil([&] {
-    POINT at;
-    return GetCursorPos(&at) && WindowFromPoint(at) == target;
-  }));
-  const DWORD any = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  for (const auto& [fixture, effect] : {std::pair{"mktorrent_single.torrent", DROPEFFECT_COPY},
-                                        std::pair{"mktorrent_no_video.torrent", DROPEFFECT_NONE}}) {
-    FileList files(DropBlock({Make(L"F.torrent", fixture)}));
+  ASSERT_TRUE(PumpUntil([&] { POINT at; return GetCursorPos(&at) && WindowFromPoint(at) == target; }));
+  const struct Row { const char* fixture; DWORD effect; } rows[] = {{"mktorrent_single.torrent", DROPEFFECT_COPY},
+                                                                    {"mktorrent_no_video.torrent", DROPEFFECT_NONE}};
+  for (const Row& r : rows) {
+    FileList files(DropBlock({Make(L"F.torrent", r.fixture)}));
     DropSource source;
     DWORD answered = 0xBEEF;
-    EXPECT_TRUE(SUCCEEDED(DoDragDrop(&files, &source, any, &answered))) << fixture;
-    EXPECT_EQ(answered, effect) << fixture;
+    EXPECT_TRUE(SUCCEEDED(DoDragDrop(&files, &source, kAnyEffect, &answered))) << r.fixture;
+    EXPECT_EQ(answered, r.effect) << r.fixture;
   }
   EXPECT_EQ(script.Eval(L"calls"), L"1");  // only the accepted drop reached the page
   RevokeDragDrop(target);

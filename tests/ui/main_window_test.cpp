@@ -1,6 +1,6 @@
-// The main window as created under Wine: placement and style, the caption buttons' names in
-// each state, a press released outside, Escape, and the pinned window's yield to full-screen
-// windows. Its size, region, pixels and tips are read back by the acceptance suite.
+// The main window as created under Wine: placement and style, a change of display scale, the
+// middle button's name and the caption in and out of maximised, a press released outside, Escape
+// and the pinned window's yield to full-screen windows. Pixels and tips: the acceptance suite.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,15 +16,9 @@ fw::AppModule fw::appModule;
 
 namespace {
 
-std::wstring WindowText(HWND window) {
-  wchar_t text[80] = {};
-  GetWindowTextW(window, text, 80);
-  return text;
-}
-
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-class main_window_test : public testing::Test {
+class ui_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     fw::appModule.Init(GetModuleHandleW(nullptr));
@@ -44,7 +38,7 @@ class main_window_test : public testing::Test {
   static inline HWND window = nullptr;
 };
 
-TEST_F(main_window_test, opens_where_the_template_window_was_centred_with_its_style) {
+TEST_F(ui_window_test, opens_where_the_template_window_was_centred_with_its_style) {
   RECT r, area, dialog = {0, 0, 542, 361};
   GetWindowRect(window, &r);
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -58,21 +52,17 @@ TEST_F(main_window_test, opens_where_the_template_window_was_centred_with_its_st
 
 // One display with one scale: the move to another is sent. At 192 DPI everything takes the
 // 200 % figures at the suggested rectangle; back at 96 it is as it was.
-TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
+TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
   RECT before;
   GetWindowRect(window, &before);
-  const struct {
-    int dpi;
-    RECT suggested;
-    int button, buttonHeight, edge, border;
-  } rows[] = {{192, {40, 30, 40 + 1988, 30 + 1256}, 56, 50, 2, 4}, {96, before, 28, 25, 1, 2}};
+  const struct Row { int dpi; RECT suggested; int button, buttonHeight, edge, border; } rows[] = {
+      {192, {40, 30, 40 + 1988, 30 + 1256}, 56, 50, 2, 4}, {96, before, 28, 25, 1, 2}};
   for (const auto& r : rows) {
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(r.dpi, r.dpi), reinterpret_cast<LPARAM>(&r.suggested));
-    RECT now, close, page;
+    RECT now{}, close{}, page{}, region{};
     GetWindowRect(window, &now);
     EXPECT_TRUE(EqualRect(&now, &r.suggested)) << r.dpi << ": at " << now.left << "," << now.top;
     const int w = now.right - now.left, h = now.bottom - now.top;
-    ASSERT_NE(Button(SC_CLOSE), nullptr);
     GetWindowRect(Button(SC_CLOSE), &close);
     EXPECT_EQ(close.left - now.left, w - r.button) << r.dpi;
     EXPECT_EQ(close.top - now.top, r.edge) << r.dpi;
@@ -80,46 +70,44 @@ TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_
     GetWindowRect(FindWindowExW(window, nullptr, L"AtlAxWin71", nullptr), &page);
     EXPECT_EQ(page.top - now.top, r.edge + r.buttonHeight) << r.dpi;
     EXPECT_EQ(page.bottom - now.top, h - r.border) << r.dpi;
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    GetWindowRgn(window, region);
-    RECT box;
-    GetRgnBox(region, &box);
-    DeleteObject(region);
-    EXPECT_EQ(box.right, w + r.border) << r.dpi;
+    GetWindowRgnBox(window, &region);
+    EXPECT_EQ(region.right, w + r.border) << r.dpi;
     MINMAXINFO info = {};
     SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, r.dpi * 580 / 96) << r.dpi;
   }
 }
 
-TEST_F(main_window_test, buttons_are_named_after_the_state_and_a_press_released_outside_clicks_nothing) {
-  // A name is what a screen reader announces; the acceptance suite reads the tips set with them.
+// A press that leaves the pin before its release clicks nothing.
+TEST_F(ui_window_test, a_press_released_outside_the_pin_pins_nothing) {
   SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
   SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
   EXPECT_FALSE(Topmost(window));
-  EXPECT_EQ(WindowText(Button(ID_PIN)), L"置顶");
-  // Every way in and out of maximised: the middle button's name (and tip) follow, and the
-  // caption drags the window only when it is not maximised.
+}
+
+// Every way in and out of maximised: the middle button's name follows (what a screen reader
+// announces; the acceptance suite reads the tip), and the caption drags only when not maximised.
+TEST_F(ui_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
   const LPARAM click = reinterpret_cast<LPARAM>(Button(SC_MAXIMIZE));
-  const struct Step {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool maximized;  // after it
-  } steps[] = {{WM_SYSCOMMAND, SC_MAXIMIZE, 0, true}, {WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false},
-               {WM_NCLBUTTONDBLCLK, HTCAPTION, 0, true}, {WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false}};
+  const struct Step { const char* label; UINT message; WPARAM wParam; LPARAM lParam; bool maximized; } steps[] = {
+      {"SC_MAXIMIZE", WM_SYSCOMMAND, SC_MAXIMIZE, 0, true},
+      {"the middle button", WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false},
+      {"a caption double-click", WM_NCLBUTTONDBLCLK, HTCAPTION, 0, true},
+      {"the middle button again", WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), click, false}};
   for (const Step& s : steps) {
     SendMessageW(window, s.message, s.wParam, s.lParam);
     RECT r;
     GetWindowRect(window, &r);
     const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(r.left + 400, r.top + 12));
-    EXPECT_EQ(WindowText(Button(SC_MAXIMIZE)), s.maximized ? L"还原" : L"最大化") << s.message;
-    EXPECT_EQ(hit == HTCAPTION, !s.maximized) << s.message << " " << hit;
+    wchar_t name[16] = {};
+    GetWindowTextW(Button(SC_MAXIMIZE), name, 16);
+    EXPECT_EQ(std::wstring(name), s.maximized ? L"还原" : L"最大化") << s.label;
+    EXPECT_EQ(hit == HTCAPTION, !s.maximized) << s.label << ": hit " << hit;
   }
 }
 
-TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open) {
+TEST_F(ui_window_test, escape_through_the_message_loop_leaves_the_window_open) {
   // Unfiltered, the dialog manager takes Escape for Cancel and ends the program, for example
   // while a video on the page is full screen.
   PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
@@ -129,29 +117,21 @@ TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open)
   EXPECT_TRUE(IsWindow(window));
 }
 
-TEST_F(main_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
-  enum Action { Pin, Unpin, Open, Close, OtherNotice };
-  const struct Step {
-    Action action;
-    bool topmost;  // after it
-  } steps[] = {
-      {Open, false},  // not pinned: nothing
-      {Pin, true},   {Open, false}, {Open, false}, {Close, true}, {OtherNotice, true},
+TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
+  struct Message { UINT message; WPARAM wParam; LPARAM lParam; };
+  const Message pin{WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))}, unpin = pin,
+      open{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1}, close{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0},
+      otherNotice{APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1};
+  const struct Step { const Message& sent; bool topmost; } steps[] = {  // topmost after the message
+      {open, false},  // not pinned: nothing
+      {pin, true},   {open, false}, {open, false}, {close, true}, {otherNotice, true},
       // The yield outlives an unpin: pinned again, the next opening is taken as the one yielded to.
-      {Open, false}, {Unpin, false}, {Close, false}, {Pin, true}, {Open, true}, {Close, true},
-      {Open, false}, {Close, true}, {Unpin, false},
+      {open, false}, {unpin, false}, {close, false}, {pin, true}, {open, true}, {close, true},
+      {open, false}, {close, true}, {unpin, false},
   };
-  int i = 0;
   for (const Step& s : steps) {
-    SCOPED_TRACE(i++);
-    switch (s.action) {
-      case Pin:
-      case Unpin: SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))); break;
-      case Open: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1); break;
-      case Close: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0); break;
-      case OtherNotice: SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1); break;
-    }
-    EXPECT_EQ(Topmost(window), s.topmost);
+    SendMessageW(window, s.sent.message, s.sent.wParam, s.sent.lParam);
+    EXPECT_EQ(Topmost(window), s.topmost) << "step " << &s - steps;
   }
 }
 
