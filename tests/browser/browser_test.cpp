@@ -270,7 +270,7 @@ class browser_test : public testing::Test {
     CreateDirectoryW(folder.c_str(), nullptr);
   }
   void TearDown() override {
-    page->DestroyBrowserHost();
+    if (page) page->DestroyBrowserHost();
     tabTarget = nullptr;
     std::filesystem::remove_all(L"\\\\?\\" + folder);  // some paths are longer than MAX_PATH
   }
@@ -484,6 +484,17 @@ TEST_F(browser_test, vip_mode_silences_the_page_bridge_and_the_context_menu) {
 }
 
 // Through the shipped page's own callback: each text comes back exactly, and nothing runs.
+// The page's script may hold window.external after the window is gone and has let go of
+// it: the object lives on and answers, but makes no tabs for a window that is no more.
+TEST_F(browser_test, the_page_script_outlives_the_window) {
+  page->DestroyBrowserHost();
+  const ScriptedPage* alive = page.Get();
+  page.Reset();
+  Run(L"var late = window.external.getVodClientVer(); window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]);");
+  EXPECT_EQ(script.Eval(L"late"), L"1.0.2.3");
+  EXPECT_TRUE(!alive->listTab && !alive->playerTab);
+}
+
 TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
   const struct Row { std::wstring url, path, fileName; } rows[] = {
       {L"magnet:?xt=urn:btih:AB", L"C:\\d\\Film \"cut\".torrent", L"Film \"cut\".torrent"},
