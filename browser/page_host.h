@@ -118,15 +118,16 @@ class PageHost : public IDropTarget, public fw::IDocHostUIHandlerDispatch {
   STDMETHODIMP TranslateUrl(DWORD translate, BSTR urlIn, BSTR* urlOut) override;
   STDMETHODIMP FilterDataObject(IUnknown* dataObject, IUnknown** replacement) override;
 
+ protected:
+  // Where CallPageFunction finds the page's script object: the document's.
+  virtual HRESULT PageScript(IDispatch** script);
+
+  // The state the bridge keeps, which a test's double of the page host may read.
   fw::AxWindow host;
   fw::ComPtr<IWebBrowser2> browser;
   std::map<std::wstring, std::wstring> navUrls;
   std::unique_ptr<TabButton> playerTab;
   std::unique_ptr<TabButton> listTab;
-
- protected:
-  // Where CallPageFunction finds the page's script object: the document's.
-  virtual HRESULT PageScript(IDispatch** script);
 
  private:
   IDispatch* ExternalDispatch() { return static_cast<fw::IDocHostUIHandlerDispatch*>(this); }

@@ -108,7 +108,8 @@ int main() {
     total += torrent.size();
   }
 
-  PageHost page;  // no control: the page call ends at once, so only the drop's own work is timed
+  // No control: the page call ends at once, so only the drop's own work is timed.
+  fw::ComPtr<PageHost> page{new PageHost};
   FileList data(paths);
   size_t links = 0;
   // As a file manager offers it: copy, move or link.
@@ -116,10 +117,10 @@ int main() {
   DWORD answered = 0;
   auto dropOn = [&](FileList& list) {
     DWORD effect = kOffered;
-    page.DragEnter(&list, 0, POINTL{}, &effect);
+    page->DragEnter(&list, 0, POINTL{}, &effect);
     answered |= effect;
     effect = kOffered;
-    page.Drop(&list, 0, POINTL{}, &effect);
+    page->Drop(&list, 0, POINTL{}, &effect);
     answered |= effect;
   };
   auto dropOnPage = [&] { dropOn(data); };

@@ -152,6 +152,11 @@ std::wstring BridgeScript() {
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
 
+// The page host with the state its bridge keeps open to the tests.
+struct OpenPage : PageHost {
+  using PageHost::browser, PageHost::host, PageHost::listTab, PageHost::navUrls, PageHost::playerTab;
+};
+
 // Where the caption would put the tabs at 96 DPI.
 const PageHost::TabLayout kTabs = {{40, 0, 135, 25}, {135, 0, 230, 25}, IDB_TAB_LIST, IDB_TAB_PLAYER};
 
@@ -165,7 +170,7 @@ struct SharedPage {
   }
   HWND parent = MakeParent();
   LoopbackServer server;
-  fw::ComPtr<PageHost> page{new PageHost};
+  fw::ComPtr<OpenPage> page{new OpenPage};
   fw::ComPtr<IOleClientSite> site;  // where the control asks the window its questions
 };
 SharedPage* shared = nullptr;
@@ -249,7 +254,7 @@ std::wstring Item(const std::string& fixture, const std::wstring& fileName) {
   return L"{url:\"magnet:?xt=urn:btih:" + Widen(hash) + L"\", filename:\"" + fileName + L"\"}";
 }
 
-struct ScriptedPage : PageHost {
+struct ScriptedPage : OpenPage {
   ScriptPage* script = nullptr;  // not owned: the script holds the page
   HRESULT PageScript(IDispatch** out) override {  // the engine's global object stands in for the document's
     *out = nullptr;
