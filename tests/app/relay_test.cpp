@@ -162,7 +162,7 @@ TEST_F(app_relay_test, second_starts_relay_key_ordered_lists_over_what_others_le
     }
     EXPECT_TRUE(CommandAreaPending(area));
     HANDLE later = Start(kProgram, L"-url:fresh");
-    Sleep(500);  // not listening yet
+    Sleep(500);  // busy, as while starting: the later start arrives while the earlier text waits
     // Each start waits until its text is taken, so we keep taking until both have ended.
     PumpUntil([&] { return second.lists.size() >= row.want.size() && Ended(later) && (!earlier || Ended(earlier)); });
     EXPECT_EQ(earlier ? Finish(earlier) : 0, 0);
