@@ -108,10 +108,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   const RECT area = frame.WorkArea();
   const skin::Rect start =
       skin::StartRect({placed.left, placed.top}, {area.left, area.top, area.right, area.bottom}, dpi);
-  frame.Init(dpi, start.Width(), start.Height(), WS_CLIPCHILDREN);
-  if (start.left != placed.left || start.top != placed.top) {
-    SetWindowPos(window, nullptr, start.left, start.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  frame.Init(dpi, start, WS_CLIPCHILDREN);
 
   LayOut();
   page->CreateBrowserHost(window, BrowserPlace(window, dpi));
@@ -134,14 +131,14 @@ void MainWindow::RegisterAppBar() {
 
 HIMAGELIST MainWindow::ButtonImages(UINT bitmapId) const {
   const int dpi = frame.Dpi();
-  const skin::Metrics m = skin::MetricsAt(dpi);
+  const skin::Metrics& m = frame.Metrics();
   return fw::LoadImageStripAt(Module(), skin::ArtworkId(bitmapId, dpi), m.buttonWidth, m.buttonHeight, 3);
 }
 
 void MainWindow::LayOut() {
   HWND window = Handle();
   const int dpi = frame.Dpi();
-  const skin::Metrics m = skin::MetricsAt(dpi);
+  const skin::Metrics& m = frame.Metrics();
   RECT client;
   GetClientRect(window, &client);
 
@@ -363,7 +360,7 @@ void MainWindow::DoPaint(HDC dc) {
 
   // Loaded for each paint and released after: it is needed only here.
   const int dpi = frame.Dpi();
-  const skin::Metrics m = skin::MetricsAt(dpi);
+  const skin::Metrics& m = frame.Metrics();
   const int top = m.edge, rows = m.captionBitmapHeight;
   if (HBITMAP caption =
           fw::LoadBitmapAt(Module(), skin::ArtworkId(IDB_CAPTION, dpi), m.captionBitmapWidth, m.captionBitmapHeight)) {

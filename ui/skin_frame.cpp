@@ -37,10 +37,9 @@ MONITORINFO MonitorOf(HWND window) {
 
 SkinFrame::~SkinFrame() = default;
 
-void SkinFrame::Init(int windowDpi, int width, int height, DWORD extraStyle) {
+void SkinFrame::Init(int windowDpi, const skin::Rect& place, DWORD extraStyle) {
   SetDpi(windowDpi);
-  SetPosAndLayout(0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-  maximized = false;
+  SetPosAndLayout(place.left, place.top, place.Width(), place.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
   // The system menu and the two boxes give the taskbar button its minimise and maximise
   // entries; without a caption style no title bar appears.
   const LONG_PTR style = GetWindowLongPtrW(Window(), GWL_STYLE);

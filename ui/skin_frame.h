@@ -34,13 +34,14 @@ class SkinFrame {
   SkinFrame(const SkinFrame&) = delete;
   SkinFrame& operator=(const SkinFrame&) = delete;
 
-  // The dpi's metrics, the window sized to width x height where it stands, and the styles
-  // that give the taskbar button its system menu entries.
-  void Init(int dpi, int width, int height, DWORD extraStyle);
+  // The dpi's metrics, the window moved to `place`, and the styles that give the taskbar
+  // button its system menu entries.
+  void Init(int dpi, const skin::Rect& place, DWORD extraStyle);
   // A new dpi's metrics; the owner then moves the window (SetPosAndLayout) and remakes
   // its buttons.
   void SetDpi(int newDpi);
   int Dpi() const { return dpi; }
+  const skin::Metrics& Metrics() const { return metrics; }
   bool Maximized() const { return maximized; }
 
   // The one path by which the window is moved or sized: rebuilds the region and keeps the
