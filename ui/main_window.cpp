@@ -97,10 +97,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
 
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->AddMessageFilter(this);
 
   const int dpi = fw::WindowDpi(window);
   RECT placed;
@@ -259,10 +256,7 @@ LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   page->DestroyBrowserHost();
   frame.DestroyButtons();
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->RemoveMessageFilter(this);
   if (captionIcon) DestroyIcon(captionIcon);
   captionIcon = nullptr;
   handled = FALSE;
