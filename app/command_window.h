@@ -59,7 +59,6 @@ class CommandWindow {
   void Dispatch(const std::wstring& text);
 
   HWND OwnWindow() const { return ownWindow; }
-  bool HasArea() const { return view != nullptr; }
 
   // Calls function(kCommandMessage, MSGFLT_ADD) from an already-loaded module, so that
   // lower-integrity senders may post to us. False, and nothing done, when either is missing.
