@@ -1,7 +1,5 @@
 #include "browser/page_text.h"
 
-#include "bencoding/path.h"
-
 #include <algorithm>
 #include <sstream>
 
@@ -36,12 +34,12 @@ void AppendQuoted(std::wstring& out, std::wstring_view text) {
 
 }  // namespace
 
-void DragCallbackText::Add(std::wstring_view url, const std::wstring& path) {
+void DragCallbackText::Add(std::wstring_view url, std::wstring_view name) {
   if (count > 0) items += L',';
   items += L"{url:\"";
   AppendQuoted(items, url);
   items += L"\", filename:\"";
-  AppendQuoted(items, zv::encoding::bencoding::path_file_name(path));
+  AppendQuoted(items, name);
   items += L"\"}";
   ++count;
 }
