@@ -27,11 +27,6 @@ TEST(browser_core_test, callback_text_escapes_exactly_what_breaks_a_string) {
     EXPECT_EQ(text.Text(), L"[{url:\"magnet:?xt=urn:btih:\\\\\\\"\", filename:\"" + r.quoted + L"\"}]")
         << testing::PrintToString(r.name);
   }
-  DragCallbackText two;
-  EXPECT_EQ(two.Text(), L"[]");
-  two.Add(L"a", L"b");
-  two.Add(L"c", L"d");
-  EXPECT_EQ(two.Text(), L"[{url:\"a\", filename:\"b\"},{url:\"c\", filename:\"d\"}]");
 }
 
 TEST(browser_core_test, links_are_told_by_their_scheme) {
