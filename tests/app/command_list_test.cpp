@@ -62,6 +62,7 @@ TEST(app_test, start_up_tokens_then_the_defaults) {
       {{L"-url:javascript:alert(1)"}, L"url D;title T;"},  // refused as if none had been given
       {{L"magnet:?xt=urn:btih:00", L"-operation:bringwindowtotop"}, L"url D;title T;"},
       {{L"-startfrom:zvvip", L"-quitby:zvvip"}, L"vip;quit;url D;title T;"},
+      {{L"-quitby:zvvip", L"-startfrom:zvvip"}, L"quit;vip;url D;title T;"},  // the quit at start needs no VIP flag
       {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"url D;title T;"},
       {{L"-title:" + longTitle}, L"title " + longTitle.substr(0, 1023) + L";url D;"},
   };

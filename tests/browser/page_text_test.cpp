@@ -13,6 +13,22 @@ TEST(browser_core_test, nav_item_count_is_bounded) {
   for (const Row& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
 }
 
+// What could end the string literal or the line it stands on is escaped; all else stays.
+TEST(browser_core_test, callback_text_escapes_exactly_what_breaks_a_string) {
+  const struct Row { std::wstring name, quoted; } rows[] = {
+      {L"Film \u7535\u5F71 (1).torrent", L"Film \u7535\u5F71 (1).torrent"},
+      {L"a\\b\"c'", L"a\\\\b\\\"c'"},
+      {std::wstring(L"\0\x01\t\n\r\x1F\x20", 7), L"\\u0000\\u0001\\u0009\\u000A\\u000D\\u001F "},
+      {L"\x7E\x7F\x80", L"\x7E\\u007F\x80"},
+      {L"\u2027\u2028\u2029\u202A", L"\u2027\\u2028\\u2029\u202A"}};
+  for (const Row& r : rows) {
+    DragCallbackText text;
+    text.Add(L"magnet:?xt=urn:btih:\\\"", r.name);
+    EXPECT_EQ(text.Text(), L"[{url:\"magnet:?xt=urn:btih:\\\\\\\"\", filename:\"" + r.quoted + L"\"}]")
+        << testing::PrintToString(r.name);
+  }
+}
+
 TEST(browser_core_test, links_are_told_by_their_scheme) {
   const struct Row { const wchar_t* text; bool link; } rows[] = {
       {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
