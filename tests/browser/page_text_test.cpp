@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -103,4 +105,20 @@ TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
   ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
   ASSERT_EQ(list.names.size(), kMaxDropNames);
   EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
+}
+
+// Anywhere later, the control has already chosen IE 7's document mode for the page.
+TEST(browser_core_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
+  for (const char* name : {"start.html", "bridge.html"}) {
+    std::ifstream file(std::string(KP_PAGES "/") + name);
+    const std::string page{std::istreambuf_iterator<char>(file), {}};
+    const std::size_t meta = page.find("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">");
+    ASSERT_NE(meta, std::string::npos) << name;
+    for (std::size_t at = page.find('<'); at < meta; at = page.find('<', at + 1)) {
+      const std::string tag = page.substr(at, page.find_first_of(" >", at) - at);
+      EXPECT_TRUE(tag == "<!DOCTYPE" || tag == "<html" || tag == "<head" || tag == "<meta" || tag == "<title" ||
+                  tag == "</title")
+          << name << ": " << tag;
+    }
+  }
 }
