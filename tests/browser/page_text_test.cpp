@@ -1,5 +1,6 @@
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "browser/page_zoom.h"
 #include "browser/url_policy.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,12 @@ TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
   ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
   ASSERT_EQ(list.names.size(), kMaxDropNames);
   EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
+}
+
+TEST(browser_core_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
+  const struct Row { int dpi, percent; } rows[] = {
+      {96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
+  for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
 }
 
 // Anywhere later, the control has already chosen IE 7's document mode for the page.
