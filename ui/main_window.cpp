@@ -87,6 +87,7 @@ void MainWindow::CentreInWorkArea() {
 
 LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   HWND window = Handle();
+  fw::DisableDialogDpiBehaviors(window);  // the skin lays the window out at every scale
   CentreInWorkArea();
 
   auto loadIcon = [](int cx, int cy) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/app_module.h"
+#include "framework/dpi.h"
 #include "res/resource.h"
 #include "ui/main_window.h"
 
@@ -18,11 +19,19 @@ namespace {
 
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
+// Wine has no SetDialogDpiChangeBehavior: what the window asks of it is recorded instead.
+struct DialogDpiCall { HWND dialog; int mask, values; } dialogDpiCall = {};
+BOOL WINAPI RecordDialogDpiBehavior(HWND dialog, int mask, int values) {
+  dialogDpiCall = {dialog, mask, values};
+  return TRUE;
+}
+
 class ui_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     fw::appModule.Init(GetModuleHandleW(nullptr));
     fw::appModule.AddMessageLoop(&loop);
+    fw::setDialogDpiChangeBehavior = RecordDialogDpiBehavior;
     window = main.Create();
     ShowWindow(window, SW_SHOWNOACTIVATE);
   }
@@ -76,6 +85,15 @@ TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_ou
     SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, r.dpi * 580 / 96) << r.dpi;
   }
+}
+
+// The skin alone sizes the window at a new scale; Windows 8.1 (no dpi per window) asks the
+// monitor through shcore, which nothing else loads.
+TEST_F(ui_window_test, the_dialog_manager_keeps_out_of_dpi_changes_and_the_monitor_knows_the_dpi) {
+  EXPECT_EQ(dialogDpiCall.dialog, window);
+  EXPECT_EQ(dialogDpiCall.mask, fw::kDdcDisableAll);
+  EXPECT_EQ(dialogDpiCall.values, fw::kDdcDisableAll);
+  EXPECT_EQ(fw::MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)), fw::WindowDpi(window));
 }
 
 // A press that leaves the pin before its release clicks nothing.
