@@ -8,6 +8,7 @@
 
 #include "framework/dpi.h"
 #include "res/resource.h"
+#include "ui/app_bar.h"
 
 namespace {
 
@@ -120,15 +121,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-void MainWindow::RegisterAppBar() {
-  // The record's size is the platform's, not a fixed 36 bytes: a 64-bit shell reads a
-  // larger one.
-  APPBARDATA appBar = {};
-  appBar.cbSize = sizeof(appBar);
-  appBar.hWnd = Handle();
-  appBar.uCallbackMessage = APPBAR_CALLBACK_MESSAGE;
-  SHAppBarMessage(ABM_NEW, &appBar);
-}
+void MainWindow::RegisterAppBar() { appbar::Register(Handle(), APPBAR_CALLBACK_MESSAGE); }
 
 HIMAGELIST MainWindow::ButtonImages(UINT bitmapId) const {
   const int dpi = frame.Dpi();
@@ -222,7 +215,8 @@ void MainWindow::PlaceTopmost(bool topmost) {
   // topmost band again; the tips are detached for the move so that both platforms agree.
   const bool detach = topmost && buttonTips;
   if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, 0);
-  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // Never activated by it: a full-screen window that closes must not hand it the keyboard.
+  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
 }
 
@@ -258,6 +252,7 @@ LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  appbar::Unregister(Handle());
   page->DestroyBrowserHost();
   frame.DestroyButtons();
   if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
@@ -320,7 +315,9 @@ void MainWindow::RestoreFocus() {
 LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (wParam != ABN_FULLSCREENAPP || !pinned) return 0;
   if (lParam) {
-    if (yieldedTopmost) return 0;
+    // Maximised where no taskbar keeps room, the window covers its monitor: it must not
+    // yield to itself.
+    if (yieldedTopmost || appbar::IsOwnFullScreen(Handle())) return 0;
     PlaceTopmost(false);
     yieldedTopmost = true;
     if (HWND player = FindWindowExW(nullptr, nullptr, L"ShockwaveFlashFullScreen", nullptr)) BringWindowToTop(player);

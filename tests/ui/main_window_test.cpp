@@ -1,16 +1,20 @@
 // The main window as created under Wine: placement and style, a change of display scale, the
-// middle button's name and the caption in and out of maximised, a press released outside, Escape
-// and the pinned window's yield to full-screen windows. Pixels and tips: the acceptance suite.
+// middle button's name and the caption in and out of maximised, a press released outside, Escape,
+// the pinned window's yield to full-screen windows, and what it asks of the dialog manager and the
+// shell (auto-hide bars, its app-bar registration). Pixels and tips: the acceptance suite.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/app_module.h"
 #include "framework/dpi.h"
 #include "res/resource.h"
+#include "tests/win_pump.h"
+#include "ui/app_bar.h"
 #include "ui/main_window.h"
 
 fw::AppModule fw::appModule;
@@ -26,12 +30,25 @@ BOOL WINAPI RecordDialogDpiBehavior(HWND dialog, int mask, int values) {
   return TRUE;
 }
 
+// The shell as the window meets it: Wine's, but for the auto-hide bars it lacks, which sit
+// on the edges (ABE_* bits) in autoHideBars.
+constexpr DWORD kGetAutoHideBarEx = 0x0B;  // Windows 8 and later; the prefix says 7
+struct ShellCall { DWORD message; HWND window; bool windowAlive; RECT rc; };
+std::vector<ShellCall> shellCalls;
+unsigned autoHideBars = 0;
+UINT_PTR WINAPI AnswerAsShell(DWORD message, APPBARDATA* data) {
+  shellCalls.push_back({message, data->hWnd, IsWindow(data->hWnd) != FALSE, data->rc});
+  if (message != ABM_GETAUTOHIDEBAR && message != kGetAutoHideBarEx) return SHAppBarMessage(message, data);
+  return autoHideBars & (1u << data->uEdge) ? reinterpret_cast<UINT_PTR>(GetDesktopWindow()) : 0;  // on our monitor
+}
+
 class ui_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     fw::appModule.Init(GetModuleHandleW(nullptr));
     fw::appModule.AddMessageLoop(&loop);
     fw::setDialogDpiChangeBehavior = RecordDialogDpiBehavior;
+    appbar::shellMessage = AnswerAsShell;
     window = main.Create();
     ShowWindow(window, SW_SHOWNOACTIVATE);
   }
@@ -151,6 +168,86 @@ TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_b
     SendMessageW(window, s.sent.message, s.sent.wParam, s.sent.lParam);
     EXPECT_EQ(Topmost(window), s.topmost) << "step " << &s - steps;
   }
+}
+
+// Only maximising asks the shell, once per edge of the window's monitor, and two pixels stay
+// free where a bar hides: covering the monitor would keep it down for good.
+TEST_F(ui_window_test, maximising_keeps_clear_of_auto_hide_bars_and_alone_asks_the_shell) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT m = monitor.rcMonitor, work = monitor.rcWork;  // the same under Wine
+  const LPARAM button = reinterpret_cast<LPARAM>(Button(SC_MAXIMIZE));
+  const WPARAM click = MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED);
+  RECT normal;
+  GetWindowRect(window, &normal);
+  const struct Step { unsigned bars; UINT message; WPARAM wParam; LPARAM lParam; RECT want; size_t asked; } steps[] = {
+      {1u << ABE_LEFT | 1u << ABE_BOTTOM, WM_SYSCOMMAND, SC_MAXIMIZE, 0, {m.left + 2, m.top, m.right, m.bottom - 2}, 4},
+      {0, WM_COMMAND, click, button, normal, 0},
+      {1u << ABE_TOP, WM_NCLBUTTONDBLCLK, HTCAPTION, 0, {m.left, m.top + 2, m.right, m.bottom}, 4},
+      {0, WM_LBUTTONDBLCLK, 0, MAKELPARAM(400, 12), normal, 0},
+      {0, WM_COMMAND, click, button, work, 4},
+      {0, WM_COMMAND, click, button, normal, 0}};
+  for (const Step& s : steps) {
+    autoHideBars = s.bars;
+    shellCalls.clear();
+    SendMessageW(window, s.message, s.wParam, s.lParam);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_TRUE(EqualRect(&r, &s.want)) << "step " << &s - steps << ": " << r.left << "," << r.top << "," << r.right
+                                        << "," << r.bottom;
+    EXPECT_EQ(shellCalls.size(), s.asked) << "step " << &s - steps;
+    for (const ShellCall& call : shellCalls) {
+      EXPECT_TRUE(call.message == ABM_GETAUTOHIDEBAR || (call.message == kGetAutoHideBarEx && EqualRect(&call.rc, &m)));
+    }
+  }
+  autoHideBars = 0;
+}
+
+// The shell keeps a registration until it is removed: removed while the window still exists,
+// as Wine's shell confirms (it refuses a second registration of a window).
+TEST_F(ui_window_test, the_app_bar_registration_goes_before_the_window) {
+  MainWindow other;
+  const HWND made = other.Create();
+  ASSERT_NE(made, nullptr);
+  APPBARDATA probe = {};
+  probe.cbSize = sizeof(probe);
+  probe.hWnd = made;
+  EXPECT_FALSE(SHAppBarMessage(ABM_NEW, &probe)) << "registered at creation";
+  shellCalls.clear();
+  other.DestroyWindow();
+  ASSERT_EQ(shellCalls.size(), 1u);
+  EXPECT_TRUE(shellCalls[0].message == ABM_REMOVE && shellCalls[0].window == made && shellCalls[0].windowAlive);
+  EXPECT_TRUE(SHAppBarMessage(ABM_NEW, &probe)) << "still registered";
+  SHAppBarMessage(ABM_REMOVE, &probe);
+}
+
+// Maximised where no taskbar keeps room (all of Wine's screen), the window in front is the
+// full-screen window a notice tells of: it keeps its place. Pinned back after another one,
+// it does not take the keyboard from the window in front.
+TEST_F(ui_window_test, the_pin_never_yields_to_the_window_itself_nor_activates_it) {
+  const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 80, 80, nullptr, nullptr, nullptr,
+                                     nullptr);
+  const auto inFront = [](HWND w) {
+    SetForegroundWindow(w);
+    return PumpUntil([w] { return GetForegroundWindow() == w; }, 5000);
+  };
+  const LPARAM maximizeButton = reinterpret_cast<LPARAM>(Button(SC_MAXIMIZE));
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN)));
+  SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(inFront(window));
+  SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1);
+  EXPECT_TRUE(Topmost(window)) << "yielded to itself";
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), maximizeButton);
+  ASSERT_TRUE(inFront(other));
+  SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1);
+  EXPECT_FALSE(Topmost(window));
+  SendMessageW(window, APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0);
+  EXPECT_TRUE(Topmost(window));
+  Drain();
+  EXPECT_EQ(GetForegroundWindow(), other);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN)));
+  DestroyWindow(other);
 }
 
 }  // namespace
