@@ -142,13 +142,12 @@ class ScriptPage : public Uncounted<IActiveScriptSite> {
   fw::ComPtr<IActiveScriptParse> parser;
 };
 
-// A script block of a page the program carries, by the block's id.
-std::wstring ShippedScript(const wchar_t* pageName = L"BRIDGE.HTML", const std::wstring& id = L"bridge") {
-  HRSRC found = FindResourceW(nullptr, pageName, MAKEINTRESOURCEW(23));  // RT_HTML
+std::wstring BridgeScript() {
+  HRSRC found = FindResourceW(nullptr, L"BRIDGE.HTML", MAKEINTRESOURCEW(23));  // RT_HTML
   if (!found) return {};
   const std::wstring page = Widen(
       std::string(static_cast<const char*>(LockResource(LoadResource(nullptr, found))), SizeofResource(nullptr, found)));
-  const std::wstring open = L"<script id=\"" + id + L"\">";
+  const std::wstring open = L"<script id=\"bridge\">";
   const size_t start = page.find(open) + open.size();
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
@@ -272,7 +271,7 @@ class browser_test : public testing::Test {
     page->script = &script;
     page->SetTabLayout(kTabs);
     page->CreateBrowserHost(parent, RECT{1, 26, 993, 626}, kNoControl);
-    ASSERT_TRUE(script.Run(ShippedScript() + L"var calls = 0, canary = 0; bridge.view = {show: function () { ++calls; }};"));
+    ASSERT_TRUE(script.Run(BridgeScript() + L"var calls = 0, canary = 0; bridge.view = {show: function () { ++calls; }};"));
     CreateDirectoryW(folder.c_str(), nullptr);
   }
   void TearDown() override {
@@ -553,20 +552,6 @@ TEST_F(browser_test, shipped_page_script_drives_the_window) {
 }
 
 // Names as the script spells them, exactly; the version also as a property; no argument names.
-// What the welcome page shows beside the version, as the engine computes it.
-TEST_F(browser_test, welcome_page_tells_its_document_mode_and_zoom) {
-  Run(ShippedScript(L"START.HTML", L"drawn-as"));
-  const struct Row { const wchar_t *document, *screen, *window, *shown; } rows[] = {
-      {L"{documentMode: 11}", L"{deviceXDPI: 120, logicalXDPI: 96}", L"{}", L"document mode 11, zoom 125 %"},
-      {L"{documentMode: 7}", L"{deviceXDPI: 110, logicalXDPI: 96}", L"{devicePixelRatio: 3}", L"document mode 7, zoom 115 %"},
-      {L"{}", L"{}", L"{devicePixelRatio: 2}", L"document mode 7 or older, zoom 200 %"},
-      {L"{}", L"{}", L"{}", L"document mode 7 or older, zoom unknown"}};
-  for (const Row& r : rows) {
-    const std::wstring call = L"drawnAs(" + std::wstring(r.document) + L", " + r.screen + L", " + r.window + L")";
-    EXPECT_EQ(script.Eval(call), r.shown) << call;
-  }
-}
-
 TEST_F(browser_test, method_names_are_matched_exactly) {
   Run(L"var read = window.external.getVodClientVer, failed = [];"
       L"var names = ['setVodClientTab', 'SetVodClientTab', 'setvodclienttab', 'setVodClientTa'];"

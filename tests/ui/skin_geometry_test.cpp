@@ -104,17 +104,12 @@ TEST(ui_test, start_rect_table) {
 
 // Auto-hide bars: two pixels kept free at their edges, on whichever monitor holds them.
 TEST(ui_test, maximize_rect_beside_auto_hide_bars) {
-  const Rect primary{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
-  const struct Row { const char* label; Rect monitor, work; unsigned edges; Rect want; } rows[] = {
-      {"no auto-hide bar", primary, docked, 0, docked},
-      {"bottom", primary, primary, EDGE_BOTTOM, {0, 0, 1920, 1078}},
-      {"left and top", primary, primary, EDGE_LEFT | EDGE_TOP, {2, 2, 1920, 1080}},
-      {"all four", primary, primary, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},
-      {"docked bar already keeps more", primary, docked, EDGE_BOTTOM | EDGE_RIGHT, {0, 0, 1918, 1040}},
-      {"secondary monitor, right", second, second, EDGE_RIGHT, {1920, -200, 3198, 824}},
-      {"secondary monitor, top", second, second, EDGE_TOP, {1920, -198, 3200, 824}},
-  };
-  for (const Row& r : rows) EXPECT_EQ(MaximizeRect(r.monitor, r.work, r.edges), r.want) << r.label;
+  const Rect screen{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
+  const struct Row { Rect monitor, work; unsigned edges; Rect want; } rows[] = {
+      {screen, docked, 0, docked}, {screen, screen, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},
+      {screen, docked, EDGE_BOTTOM | EDGE_RIGHT, {0, 0, 1918, 1040}},  // the docked bar keeps more
+      {second, second, EDGE_RIGHT, {1920, -200, 3198, 824}}, {second, second, EDGE_TOP, {1920, -198, 3200, 824}}};
+  for (const Row& r : rows) EXPECT_EQ(MaximizeRect(r.monitor, r.work, r.edges), r.want) << &r - rows;
 }
 
 }  // namespace
