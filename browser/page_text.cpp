@@ -1,12 +1,14 @@
 #include "browser/page_text.h"
 
 #include "bencoding/path.h"
+#include "kp_version.h"
 
 #include <algorithm>
 #include <sstream>
 
 std::wstring MakeVersionText(int count) {
-  static constexpr unsigned short kVersion[4] = {1, 0, 2, 3};
+  static constexpr unsigned short kVersion[4] = {KP_VERSION_MAJOR, KP_VERSION_MINOR, KP_VERSION_PATCH,
+                                                 KP_VERSION_TWEAK};
   const int shown = std::clamp(count, 0, 4);
   std::wostringstream text;
   for (int i = 0; i < shown; ++i) {

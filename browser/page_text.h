@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-// The first `count` of the version numbers 1, 0, 2, 3, joined by "."; `count` is bounded
-// to 0..4.
+// The first `count` of the program's four version numbers, joined by "."; `count` is
+// bounded to 0..4.
 std::wstring MakeVersionText(int count);
 
 // The argument of the page's "vodClientDragCallback": a script array literal,

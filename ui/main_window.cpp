@@ -99,10 +99,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
 
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->AddMessageFilter(this);
 
   const int dpi = fw::WindowDpi(window);
   RECT placed;
@@ -255,10 +252,7 @@ LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   appbar::Unregister(Handle());
   page->DestroyBrowserHost();
   frame.DestroyButtons();
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->RemoveMessageFilter(this);
   if (captionIcon) DestroyIcon(captionIcon);
   captionIcon = nullptr;
   handled = FALSE;
