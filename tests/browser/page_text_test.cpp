@@ -1,9 +1,12 @@
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "browser/page_zoom.h"
 #include "browser/url_policy.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -119,4 +122,24 @@ TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
   ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
   ASSERT_EQ(list.names.size(), kMaxDropNames);
   EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
+}
+
+TEST(browser_core_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
+  const struct Row { int dpi, percent; } rows[] = {
+      {96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
+  for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
+}
+
+// Anywhere later, the control has already chosen IE 7's document mode for the page.
+TEST(browser_core_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
+  for (const char* name : {"start.html", "bridge.html"}) {
+    const std::string page{std::istreambuf_iterator<char>(std::ifstream(KP_PAGES "/" + std::string(name)).rdbuf()), {}};
+    const std::string allowed = " <!DOCTYPE <html <head <meta <title </title ";
+    const std::size_t meta = page.find("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">");
+    for (std::size_t at = page.find('<'); at < meta && at != std::string::npos; at = page.find('<', at + 1)) {
+      const std::string tag = page.substr(at, page.find_first_of(" >", at) - at);
+      EXPECT_NE(allowed.find(" " + tag + " "), std::string::npos) << name << ": " << tag;
+    }
+    EXPECT_NE(meta, std::string::npos) << name;
+  }
 }

@@ -1,7 +1,8 @@
 // The main window as created under Wine: placement and style, a change of display scale, the
-// middle button's look and name and the caption in and out of maximised (also from minimised and
-// across a change of scale), the focus, a press released outside, Escape and the pinned window's
-// yield to full-screen windows. Pixels of the whole window and tips: the acceptance suite.
+// middle button's look and name, the caption and auto-hide bars in and out of maximised (also from
+// minimised and across a change of scale), the focus, a press released outside, Escape, the pinned
+// window's yield to full-screen windows and its app-bar registration. Pixels of the whole window
+// and tips: the acceptance suite.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,6 +18,7 @@
 #include "framework/dpi.h"
 #include "res/resource.h"
 #include "tests/win_pump.h"
+#include "ui/app_bar.h"
 #include "ui/main_window.h"
 #include "ui/skin_geometry.h"
 
@@ -25,6 +27,15 @@ fw::AppModule fw::appModule;
 namespace {
 
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// What Wine lacks, recorded: SetDialogDpiChangeBehavior, and auto-hide bars (ABE_* bits).
+struct { HWND dialog; int mask, values; } dialogDpiCall = {};
+unsigned autoHideBars = 0, autoHideQuestions = 0;
+UINT_PTR WINAPI AnswerAsShell(DWORD message, APPBARDATA* data) {
+  if (message != ABM_GETAUTOHIDEBAR && message != 0x0B) return SHAppBarMessage(message, data);  // 0x0B: from Windows 8
+  ++autoHideQuestions;
+  return autoHideBars >> data->uEdge & 1 ? reinterpret_cast<UINT_PTR>(GetDesktopWindow()) : 0;
+}
 
 RECT WorkArea() {
   RECT area = {};
@@ -62,6 +73,8 @@ class ui_window_test : public testing::Test {
   static void SetUpTestSuite() {
     fw::appModule.Init(GetModuleHandleW(nullptr));
     fw::appModule.AddMessageLoop(&loop);
+    fw::setDialogDpiChangeBehavior = [](HWND dialog, int mask, int values) { return dialogDpiCall = {dialog, mask, values}, TRUE; };
+    appbar::shellMessage = AnswerAsShell;
     window = main.Create();
     ShowWindow(window, SW_SHOWNOACTIVATE);
     // The page hands over its sections, as the site does at start: the tabs appear.
@@ -98,6 +111,9 @@ TEST_F(ui_window_test, opens_inside_the_work_area_at_its_size_with_its_style) {
   // The template's style, and what the dialog manager adds (DS_3DLOOK, WS_EX_CONTROLPARENT...).
   const DWORD style = 0x86000240u | 0x020B0000u;
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & (style | WS_CAPTION | WS_THICKFRAME), style);
+  // The skin alone sizes it at a new scale; 8.1 (no dpi per window) asks shcore, loaded for it.
+  EXPECT_TRUE(dialogDpiCall.dialog == window && dialogDpiCall.mask == 1 && dialogDpiCall.values == 1);  // DDC_DISABLE_ALL
+  EXPECT_EQ(fw::MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)), fw::WindowDpi(window));
 }
 
 // One display with one scale: the move to another is sent. Everything takes the new scale's
@@ -153,33 +169,39 @@ TEST_F(ui_window_test, a_press_released_outside_the_pin_pins_nothing) {
 // Every way in and out of maximised, also from minimised (by another program or the taskbar's
 // menu) and across a change of scale: the window fills the work area or is back where it was, the
 // middle button's image and name follow (what a screen reader announces; the acceptance suite
-// reads the tip), and the caption drags only when not maximised.
+// reads the tip), and the caption drags only when not maximised. Only maximising asks the shell
+// (it is slow), to keep two pixels clear of auto-hide bars (Wine's one monitor is its work area).
 TEST_F(ui_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
   RECT before, area = WorkArea();
   GetWindowRect(window, &before);
   const LPARAM to = reinterpret_cast<LPARAM>(&area);
   const WPARAM command = MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED);
-  const struct Step { const char* label; bool minimised; UINT message; WPARAM wParam; LPARAM lParam; bool maximized; } steps[] = {
-      {"SC_MAXIMIZE", false, WM_SYSCOMMAND, SC_MAXIMIZE, 0, true},
+  const struct Step {
+    const char* label; bool minimised; UINT message; WPARAM wParam; LPARAM lParam; bool maximized; unsigned bars = 0;
+  } steps[] = {
+      {"SC_MAXIMIZE", false, WM_SYSCOMMAND, SC_MAXIMIZE, 0, true, 1 << ABE_LEFT | 1 << ABE_BOTTOM},
       {"to 144 DPI while maximised", false, WM_DPICHANGED, MAKEWPARAM(144, 144), to, true},
       {"back to 96 DPI", false, WM_DPICHANGED, MAKEWPARAM(96, 96), to, true},
       {"the middle button", false, WM_COMMAND, command, 0, false},
-      {"a caption double-click", false, WM_NCLBUTTONDBLCLK, HTCAPTION, 0, true},
+      {"a caption double-click", false, WM_NCLBUTTONDBLCLK, HTCAPTION, 0, true, 1 << ABE_TOP},
       {"the middle button again", false, WM_COMMAND, command, 0, false},
       {"ShowWindow(SW_MAXIMIZE) while minimised", true, 0, SW_MAXIMIZE, 0, true},  // message 0: shown so
       {"the middle button after it", false, WM_COMMAND, command, 0, false},
       {"SC_MAXIMIZE while minimised", true, WM_SYSCOMMAND, SC_MAXIMIZE, 0, true},
       {"the middle button at last", false, WM_COMMAND, command, 0, false}};
   for (const Step& s : steps) {
+    autoHideBars = s.bars, autoHideQuestions = 0;
     if (s.minimised) ShowWindow(window, SW_MINIMIZE);
     // A click carries the button's handle, taken when sent: a change of scale makes the buttons again.
     const LPARAM lParam = s.message == WM_COMMAND ? reinterpret_cast<LPARAM>(Button(SC_MAXIMIZE)) : s.lParam;
     if (s.message) SendMessageW(window, s.message, s.wParam, lParam);
     if (!s.message) ShowWindow(window, static_cast<int>(s.wParam));
-    RECT r{};
-    const RECT& want = s.maximized ? area : before;
+    RECT r{}, want = s.maximized ? area : before;
+    const auto clear = [&s](int edge) { return s.bars >> edge & 1 ? 2 : 0; };
+    want = {want.left + clear(ABE_LEFT), want.top + clear(ABE_TOP), want.right - clear(ABE_RIGHT), want.bottom - clear(ABE_BOTTOM)};
     EXPECT_TRUE(PumpUntil([&] { return GetWindowRect(window, &r) && EqualRect(&r, &want); }, 5000))
-        << s.label << ": at " << r.left << "," << r.top;
+        << s.label << ": at " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ(autoHideQuestions, s.maximized && s.message != WM_DPICHANGED ? 4u : 0u) << s.label;
     const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(r.left + 400, r.top + 12));
     wchar_t name[16] = {};
     GetWindowTextW(Button(SC_MAXIMIZE), name, 16);
@@ -207,7 +229,12 @@ TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_b
   struct Message { UINT message; WPARAM wParam; LPARAM lParam; };
   const Message pin{WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))}, unpin = pin,
       open{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1}, close{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0},
-      otherNotice{APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1};
+      otherNotice{APPBAR_CALLBACK_MESSAGE, ABN_STATECHANGE, 1}, maximize{WM_SYSCOMMAND, SC_MAXIMIZE, 0},
+      restore{WM_COMMAND, MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED), LPARAM(Button(SC_MAXIMIZE))};
+  const auto send = [](const Message& m) { return SendMessageW(window, m.message, m.wParam, m.lParam), Topmost(window); };
+  const auto front = [](HWND w) { return SetForegroundWindow(w), PumpUntil([w] { return GetForegroundWindow() == w; }); };
+  const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(front(other));
   const struct Step { const Message& sent; bool topmost; } steps[] = {  // topmost after the message
       {open, false},  // not pinned: nothing
       {pin, true},   {open, false}, {open, false}, {close, true}, {otherNotice, true},
@@ -215,10 +242,25 @@ TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_b
       {open, false}, {unpin, false}, {close, false}, {pin, true}, {open, true}, {close, true},
       {open, false}, {close, true}, {unpin, false},
   };
-  for (const Step& s : steps) {
-    SendMessageW(window, s.sent.message, s.sent.wParam, s.sent.lParam);
-    EXPECT_EQ(Topmost(window), s.topmost) << "step " << &s - steps;
-  }
+  for (const Step& s : steps) EXPECT_EQ(send(s.sent), s.topmost) << "step " << &s - steps;
+  EXPECT_EQ(GetForegroundWindow(), other) << "activated by the pin";
+  // Maximised over all of Wine's screen (no taskbar keeps room) and in front, the window is
+  // itself the full-screen window told of: it does not yield.
+  send(pin), send(maximize);
+  ASSERT_TRUE(front(window));
+  EXPECT_TRUE(send(open)) << "yielded to itself";
+  send(restore), send(unpin);
+  DestroyWindow(other);
+}
+
+// The shell keeps a registration until it is removed, so the window removes it when it is
+// destroyed, as Wine's shell shows: it refuses to register a window twice.
+TEST_F(ui_window_test, the_app_bar_registration_goes_with_the_window) {
+  MainWindow other;
+  APPBARDATA probe = {sizeof(probe), other.Create(), 0, 0, {}, 0};
+  ASSERT_FALSE(SHAppBarMessage(ABM_NEW, &probe));
+  other.DestroyWindow();
+  EXPECT_TRUE(SHAppBarMessage(ABM_NEW, &probe) && SHAppBarMessage(ABM_REMOVE, &probe));
 }
 
 }  // namespace

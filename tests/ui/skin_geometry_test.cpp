@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/auto_hide.h"
 #include "ui/skin_geometry.h"
 
 namespace {
@@ -112,6 +113,16 @@ TEST(ui_test, start_rect_table) {
       {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}},
   };
   for (const Row& r : rows) EXPECT_EQ(StartRect(r.placed, r.work, r.dpi), r.want) << r.label;
+}
+
+// Auto-hide bars: two pixels kept free at their edges, on whichever monitor holds them.
+TEST(ui_test, maximize_rect_beside_auto_hide_bars) {
+  const Rect screen{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
+  const struct Row { Rect monitor, work; unsigned edges; Rect want; } rows[] = {
+      {screen, docked, 0, docked}, {screen, screen, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},
+      {screen, docked, EDGE_BOTTOM | EDGE_RIGHT, {0, 0, 1918, 1040}},  // the docked bar keeps more
+      {second, second, EDGE_RIGHT, {1920, -200, 3198, 824}}, {second, second, EDGE_TOP, {1920, -198, 3200, 824}}};
+  for (const Row& r : rows) EXPECT_EQ(MaximizeRect(r.monitor, r.work, r.edges), r.want) << &r - rows;
 }
 
 }  // namespace
