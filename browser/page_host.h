@@ -80,6 +80,8 @@ class PageHost : public PageLife {
  private:
   PageHostCallback* owner = nullptr;
   bool vipMode = false;
+  // The parts. An event sink of the control would be one more, advised to the control's
+  // connection point in CreateBrowserHost and unadvised in DestroyBrowserHost.
   PageDocHost docHost{*this};
   PageExternal external{*this};
   PageDropTarget dropTarget{*this};
