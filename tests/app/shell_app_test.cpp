@@ -8,6 +8,9 @@
 
 #include "app/shell_app.h"
 #include "browser/url_policy.h"
+#include "framework/app_module.h"
+
+fw::AppModule fw::appModule;  // the program's is in main.cpp
 
 TEST(app_shell_test, default_url_is_the_running_module_s_encoded_welcome_page) {
   if (KP_DEFAULT_URL[0]) {
