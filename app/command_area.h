@@ -5,6 +5,10 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "app/single_instance.h"
 
 // Class and window name of the hidden window that receives kCommandMessage.
 inline constexpr wchar_t kCommandWindowName[] = L"MiniShellCommandWindow";
@@ -20,6 +24,32 @@ inline constexpr unsigned kCommandMessage = 0x0500;  // WM_USER + 0x100, both pa
 inline constexpr std::size_t kCommandAreaBytes = 8192;
 inline constexpr std::size_t kCommandAreaUnits = kCommandAreaBytes / 2;
 inline constexpr std::size_t kMaxCommandUnits = kCommandAreaUnits - 1;
+// Our senders stop two units short of the area's end, so that a longer text is known to
+// come from an older sender, which cut its line at the end wherever it fell.
+inline constexpr std::size_t kMaxSentUnits = kMaxCommandUnits - 2;
+
+// What a second start relays: the bring-to-top prefix and its own line, whole, or the prefix
+// alone when the two do not fit (whole is false). Never a part of the line: keys are
+// later-wins, so a line without its last tokens may carry out a url or title the user overrode.
+struct RelayText {
+  std::wstring text;
+  bool whole;
+};
+inline RelayText MakeRelayText(const std::wstring& commandLine) {
+  std::wstring text = kBringToTopPrefix + commandLine;
+  if (text.size() <= kMaxSentUnits) return {std::move(text), true};
+  return {kBringToTopPrefix, false};
+}
+
+// The tokens of a received text to carry out. A text longer than ours ever are was cut by an
+// older sender, perhaps inside its last token, which is left out; an older text that was not
+// cut and is exactly that long loses its last token too.
+template <class Split>
+std::vector<std::wstring> TokensToCarryOut(const std::wstring& text, Split&& split) {
+  std::vector<std::wstring> tokens = split(text);
+  if (text.size() > kMaxSentUnits && !tokens.empty()) tokens.pop_back();
+  return tokens;
+}
 
 // The text in an area: up to the first 0, at most kMaxCommandUnits. Any process of the
 // session may have written the area, so nothing in it is trusted; the result is a private copy.
@@ -40,7 +70,7 @@ inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Writes text cut to at most kMaxCommandUnits (one less where the cut would split a
-// surrogate pair) and its terminator. The first unit is written last, so a reader polling
+// surrogate pair) and its terminator: the bound on any writer, ours never needs the cut. The first unit is written last, so a reader polling
 // for "pending" never sees a half-written text.
 template <class Unit>
 void WriteCommandArea(volatile Unit* area, const std::wstring& text) {

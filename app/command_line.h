@@ -14,5 +14,6 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& text);
 // PathFileExistsW; ReadCommandTokens asks it only about tokens IsProbeablePath allows.
 bool PathExists(const std::wstring& token);
 
-// The relay reading of a whole text: empties list, then fills it.
+// The relay reading of a whole text: empties list, then fills it. A text an older sender
+// cut loses its last token (TokensToCarryOut).
 void ParseCommandList(const std::wstring& text, CommandList& list);

@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "app/command_area.h"
+
 std::vector<std::wstring> SplitCommandLine(const std::wstring& text) {
   std::vector<std::wstring> tokens;
   // The splitter answers an empty text with this program's own path, which is no token
@@ -24,5 +26,5 @@ bool PathExists(const std::wstring& token) {
 }
 
 void ParseCommandList(const std::wstring& text, CommandList& list) {
-  ReadCommandTokens(SplitCommandLine(text), PathExists, list);
+  ReadCommandTokens(TokensToCarryOut(text, SplitCommandLine), PathExists, list);
 }

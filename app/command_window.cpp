@@ -52,7 +52,7 @@ class Security {
 
 // Bounds of a send, in milliseconds. A burst of second starts queues on the turn, so that
 // bound covers many receivers' round trips; a running instance that is still starting
-// takes the text only once its loop runs.
+// takes the text only once its loop runs. Shortening them would lose commands in a burst.
 constexpr ULONGLONG kTurnWaitMs = 30000;
 constexpr ULONGLONG kPendingWaitMs = 1000;
 constexpr ULONGLONG kTakenWaitMs = 10000;
@@ -81,10 +81,9 @@ class SenderTurn {
   bool held = false;
 };
 
-// Waits until done() or the bound; polls often, since a second start's exit waits on it.
+// Waits until done() or the tick count end; polls often, since a second start's exit waits on it.
 template <class Done>
-bool PollUntil(ULONGLONG boundMs, Done&& done) {
-  const ULONGLONG end = GetTickCount64() + boundMs;
+bool PollUntil(ULONGLONG end, Done&& done) {
   for (;;) {
     if (done()) return true;
     if (GetTickCount64() >= end) return false;
@@ -123,21 +122,20 @@ HANDLE CommandWindow::CreateArea(const wchar_t* name, const wchar_t* sddl, bool&
 bool CommandWindow::Open() {
   if (view) return true;
   AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
-
-  target = FindWindowW(kCommandWindowName, kCommandWindowName);
-  if (!target && !ownWindow && RegisterCommandClass(fw::WindowThunk<CommandWindow>::Procedure)) {
+  if (!ownWindow && RegisterCommandClass(fw::WindowThunk<CommandWindow>::Procedure)) {
     ownWindow = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), this);
   }
-  if (!target) target = ownWindow;
+  targets.assign(ownWindow ? 1 : 0, ownWindow);
   return OpenArea();
 }
 
-bool CommandWindow::Attach(HWND running) {
-  if (view) return running == target;
-  target = running;
-  return OpenArea();
+bool CommandWindow::Attach(const std::vector<HWND>& running) {
+  targets.clear();
+  // PostMessageW(NULL) would post to our own thread.
+  for (HWND window : running) if (window) targets.push_back(window);
+  return view || OpenArea();
 }
 
 bool CommandWindow::OpenArea() {
@@ -163,17 +161,30 @@ bool CommandWindow::OpenArea() {
 
 CommandWindow::SendResult CommandWindow::Send(const std::wstring& text) {
   if (text.empty()) return SendResult::kDelivered;
+  // Whole or not at all: a cut line is another command, and the receiver reads up to a 0.
+  if (text.size() > kMaxSentUnits || text.find(L'\0') != std::wstring::npos) return SendResult::kNotDelivered;
   // Without an area there is nothing to carry out: a message alone would only make the
   // receiver run whatever its area holds.
-  if (!view || !target) return SendResult::kNotDelivered;  // PostMessageW(NULL) posts to our own thread
+  if (!view || targets.empty()) return SendResult::kNotDelivered;
   SenderTurn turn;
   if (!turn.Held()) return SendResult::kNotDelivered;
   // Only a sender that does not take turns, or died, leaves a text past this wait.
-  PollUntil(kPendingWaitMs, [this] { return !CommandAreaPending(view); });
+  const ULONGLONG pendingEnd = GetTickCount64() + kPendingWaitMs;
+  const ULONGLONG takenWaitMs = kTakenWaitMs / targets.size();
+  bool gone = false;
+  for (HWND target : targets) {
+    PollUntil(pendingEnd, [this] { return !CommandAreaPending(view); });
+    const SendResult result = SendTo(target, text, takenWaitMs);
+    if (result == SendResult::kDelivered) return result;
+    gone = gone || result == SendResult::kTargetGone;
+  }
+  return gone ? SendResult::kTargetGone : SendResult::kNotDelivered;
+}
+
+CommandWindow::SendResult CommandWindow::SendTo(HWND target, const std::wstring& text, ULONGLONG takenWaitMs) {
   WriteCommandArea(view, text);
-  const std::wstring written = ReadCommandArea(view);  // cut as the receiver reads it
   auto withdraw = [&](SendResult result) {
-    if (CommandAreaHolds(view, written)) view[0] = 0;
+    if (CommandAreaHolds(view, text)) view[0] = 0;
     return result;
   };
   DWORD owner = 0;
@@ -187,13 +198,13 @@ CommandWindow::SendResult CommandWindow::Send(const std::wstring& text) {
   }
   if (ours) return SendResult::kDelivered;  // our own loop takes it once we return
   bool gone = false;
-  const bool taken = PollUntil(kTakenWaitMs, [&] {
+  const bool taken = PollUntil(GetTickCount64() + takenWaitMs, [&] {
     gone = !IsWindow(target);
-    return gone || !CommandAreaHolds(view, written);
+    return gone || !CommandAreaHolds(view, text);
   });
   if (taken && !gone) return SendResult::kDelivered;
   // Taken just as its window went: carried out all the same.
-  if (!CommandAreaHolds(view, written)) return SendResult::kDelivered;
+  if (!CommandAreaHolds(view, text)) return SendResult::kDelivered;
   return withdraw(gone ? SendResult::kTargetGone : SendResult::kNotDelivered);
 }
 
@@ -204,7 +215,7 @@ void CommandWindow::Close() {
   mapping = nullptr;
   if (ownWindow) DestroyWindow(ownWindow);
   ownWindow = nullptr;
-  target = nullptr;
+  targets.clear();
 }
 
 void CommandWindow::AddListener(CommandListener* listener) {

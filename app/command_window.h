@@ -24,8 +24,9 @@ class CommandWindow {
  public:
   enum class SendResult {
     kDelivered,    // taken by another process's receiver, or posted to our own window
-    kTargetGone,   // the target window went away first; the text was withdrawn
-    kNotDelivered  // no area, no turn, a failed post, or not taken in time; withdrawn
+    kTargetGone,   // not taken, and a target window went away first; the text was withdrawn
+    kNotDelivered  // no area, no turn, a text that does not fit, a failed post, or not taken
+                   // in time; withdrawn
   };
 
   // The process's one command window, created on first use and never destroyed.
@@ -37,15 +38,18 @@ class CommandWindow {
   CommandWindow(const CommandWindow&) = delete;
   CommandWindow& operator=(const CommandWindow&) = delete;
 
-  // Finds the running instance's window or creates our own, then creates or opens the
-  // shared area. True exactly when the area is mapped.
+  // Makes our own command window, never adopting one found (another program may have made
+  // it), then creates or opens the shared area. True exactly when the area is mapped.
   bool Open();
-  // A second start's Open: relays go to running, another process's command window, and no
-  // window of our own is made. True exactly when the area is mapped.
-  bool Attach(HWND running);
+  // A second start's Open: relays go to running, other processes' command windows tried in
+  // that order, and no window of our own is made. True exactly when the area is mapped.
+  bool Attach(const std::vector<HWND>& running);
   // A second start's relay of one text, in turn with our other senders: waits about a
-  // second at most for a pending text, writes, posts, and then waits, bounded, until
-  // another process's receiver has taken it. An empty text counts as delivered.
+  // second at most for a pending text, then for each target writes, posts and waits,
+  // bounded, until its receiver has taken the text, withdrawing it when not. The targets
+  // share the one bound; with one, it has all of it. A text the receiver would not read
+  // whole (over kMaxSentUnits, or with a 0 in it) is not sent. An empty text counts as
+  // delivered.
   SendResult Send(const std::wstring& text);
   // A second start's clean-up after Send.
   void Close();
@@ -55,8 +59,6 @@ class CommandWindow {
   void Dispatch(const std::wstring& text);
 
   HWND OwnWindow() const { return ownWindow; }
-  HWND Target() const { return target; }
-  bool HasArea() const { return view != nullptr; }
 
   // Calls function(kCommandMessage, MSGFLT_ADD) from an already-loaded module, so that
   // lower-integrity senders may post to us. False, and nothing done, when either is missing.
@@ -69,11 +71,12 @@ class CommandWindow {
   friend struct fw::WindowThunk<CommandWindow>;
   static LRESULT Unattached(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  SendResult SendTo(HWND target, const std::wstring& text, ULONGLONG takenWaitMs);
   void OnCommandMessage();
   bool OpenArea();
 
   HWND ownWindow = nullptr;
-  HWND target = nullptr;
+  std::vector<HWND> targets;
   HANDLE mapping = nullptr;
   volatile wchar_t* view = nullptr;
   std::vector<CommandListener*> listeners;

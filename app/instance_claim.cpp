@@ -4,6 +4,7 @@
 #include "app/instance_claim.h"
 
 #include <string>
+#include <vector>
 
 #include "app/command_window.h"
 #include "app/single_instance.h"
@@ -15,34 +16,44 @@ namespace {
 constexpr ULONGLONG kClaimWaitMs = 10000;
 constexpr DWORD kClaimPollMs = 20;
 
-HWND OtherCommandWindow() {
-  HWND window = FindWindowW(kCommandWindowName, kCommandWindowName);
-  DWORD owner = 0;
-  if (window) GetWindowThreadProcessId(window, &owner);
-  return window && owner != GetCurrentProcessId() ? window : nullptr;
+// Every window of our class and name in other processes, topmost first. Any program may
+// make one, so each is only a candidate: the one that takes the text is the instance.
+std::vector<HWND> OtherCommandWindows() {
+  std::vector<HWND> windows;
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kCommandWindowName, kCommandWindowName));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != GetCurrentProcessId()) windows.push_back(window);
+  }
+  return windows;
 }
 
 }  // namespace
 
 StartRole ClaimInstance(const wchar_t* commandLine, HANDLE* instanceMutex) {
   *instanceMutex = nullptr;
-  const std::wstring text = std::wstring(kBringToTopPrefix) + (commandLine ? commandLine : L"");
+  const RelayText relay = MakeRelayText(commandLine ? commandLine : L"");
   const ULONGLONG end = GetTickCount64() + kClaimWaitMs;
   for (;;) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
-    // Every outcome but "already exists", a failure to create it included, makes the first instance.
-    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) {
+    const DWORD error = GetLastError();
+    // An instance runs whose access list keeps us out, an elevated one: we cannot reach it.
+    if (!mutex && error == ERROR_ACCESS_DENIED) return StartRole::kNotRelayed;
+    // Every other outcome but "already exists", a failure to create it included, makes the first instance.
+    if (!mutex || error != ERROR_ALREADY_EXISTS) {
       *instanceMutex = mutex;
       return StartRole::kFirst;
     }
     // Not kept: once the running instance is gone, only it kept the name alive, and a start
     // that is still waiting can become the first.
     CloseHandle(mutex);
-    if (HWND target = OtherCommandWindow()) {
+    const std::vector<HWND> targets = OtherCommandWindows();
+    if (!targets.empty()) {
       CommandWindow& channel = CommandWindow::Instance();
-      const auto sent = channel.Attach(target) ? channel.Send(text) : CommandWindow::SendResult::kNotDelivered;
+      const auto sent = channel.Attach(targets) ? channel.Send(relay.text) : CommandWindow::SendResult::kNotDelivered;
       channel.Close();
-      if (sent == CommandWindow::SendResult::kDelivered) return StartRole::kRelayed;
+      // A line too long for the area brought the window to the front, but did not arrive.
+      if (sent == CommandWindow::SendResult::kDelivered) return relay.whole ? StartRole::kRelayed : StartRole::kNotRelayed;
       if (sent == CommandWindow::SendResult::kNotDelivered) return StartRole::kNotRelayed;
       // The instance died under us: look again, and perhaps take its place.
     }

@@ -11,7 +11,13 @@ std::FILE* open_for_reading(const std::wstring& path) {
     // File names here are bytes; wide paths are taken to mean their UTF-8 spelling.
     const std::string name = wide_to_utf8(path);
     if (name.empty() || name.find('\0') != std::string::npos) return nullptr;
-    return std::fopen(name.c_str(), "rb");
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    struct stat st = {};
+    if (file && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(file);  // a folder opens here, as it does not on Windows, and reads as nothing
+        return nullptr;
+    }
+    return file;
 }
 
 long long stream_size(std::FILE* file) {

@@ -144,7 +144,7 @@ private:
 };
 
 struct torrent_answers {
-    bool has_video = false;
+    drop_verdict verdict = drop_verdict::not_bencode;
     std::string magnet_link;  // ASCII
 };
 
@@ -152,9 +152,17 @@ torrent_answers inspect_bytes(std::string_view file, bool link_wanted = true) {
     torrent_answers answers;
     torrent_sink sink;
     core::memory_source src(file.data(), 0, file.size());
-    core::read_value(src, sink);
-    if (!sink.found || sink.v2_only()) return answers;
-    answers.has_video = sink.has_video();
+    const core::outcome read = core::read_value(src, sink);
+    if (!sink.found) {
+        // Bencode that is no dictionary, or one without an info dictionary, stops the read.
+        answers.verdict = read == core::outcome::failed ? drop_verdict::not_bencode : drop_verdict::no_info;
+        return answers;
+    }
+    if (sink.v2_only()) {
+        answers.verdict = drop_verdict::v2_only;
+        return answers;
+    }
+    answers.verdict = sink.has_video() ? drop_verdict::link : drop_verdict::no_video;
     if (!link_wanted) return answers;
     unsigned char digest[20] = {};
     sha1_digest(file.data() + sink.info_begin, sink.info_end - sink.info_begin, digest);
@@ -182,7 +190,21 @@ bool is_video_extension(std::string_view candidate) {
     return false;
 }
 
-bool torrent_bytes_have_video(std::string_view file) { return inspect_bytes(file).has_video; }
+const char* drop_verdict_text(drop_verdict verdict) {
+    switch (verdict) {
+    case drop_verdict::link: return "link";
+    case drop_verdict::not_torrent_name: return "not a torrent name";
+    case drop_verdict::unreadable: return "unreadable";
+    case drop_verdict::too_big: return "too big";
+    case drop_verdict::not_bencode: return "not bencode";
+    case drop_verdict::no_info: return "no info dictionary";
+    case drop_verdict::v2_only: return "v2 only";
+    case drop_verdict::no_video: return "no video";
+    }
+    return "?";
+}
+
+bool torrent_bytes_have_video(std::string_view file) { return inspect_bytes(file, false).verdict == drop_verdict::link; }
 
 std::string torrent_bytes_magnet_link(std::string_view file) { return inspect_bytes(file).magnet_link; }
 
@@ -192,19 +214,48 @@ std::wstring torrent_magnet_link(const std::wstring& path) { return torrent_insp
 
 torrent_facts torrent_inspect(const std::wstring& path) { return torrent_reader().inspect(path); }
 
-bool torrent_reader::has_video(const std::wstring& path) {
+dropped_file torrent_reader::judge(const std::wstring& path, bool link_wanted) {
+    if (!is_torrent_path(path)) {
+        dropped_file refused;
+        refused.name = path_file_name(path);
+        return refused;  // a video or anything else the user dropped is never opened
+    }
+    return judge_content(path, link_wanted);
+}
+
+dropped_file torrent_reader::judge_content(const std::wstring& path, bool link_wanted) {
+    dropped_file dropped;
+    dropped.name = path_file_name(path);
     file_bytes file;
-    return is_torrent_path(path) && read_file_bounded(path, torrent_size_limit, file, buffer) == file_read_result::ok &&
-           inspect_bytes(file.view(), false).has_video;
+    switch (read_file_bounded(path, torrent_size_limit, file, buffer)) {
+    case file_read_result::cannot_open:
+        dropped.verdict = drop_verdict::unreadable;
+        return dropped;
+    case file_read_result::too_large:
+        dropped.verdict = drop_verdict::too_big;
+        return dropped;
+    case file_read_result::ok:
+        break;
+    }
+    const torrent_answers answers = inspect_bytes(file.view(), link_wanted);
+    dropped.verdict = answers.verdict;
+    dropped.magnet_link = widen(answers.magnet_link);
+    return dropped;
 }
 
 torrent_facts torrent_reader::inspect(const std::wstring& path) {
+    const dropped_file dropped = judge(path);
     torrent_facts facts;
-    file_bytes file;
-    if (read_file_bounded(path, torrent_size_limit, file, buffer) != file_read_result::ok) return facts;
-    const torrent_answers answers = inspect_bytes(file.view());
-    facts.has_video = answers.has_video && is_torrent_path(path);
-    facts.magnet_link = widen(answers.magnet_link);
+    facts.has_video = dropped.verdict == drop_verdict::link;
+    facts.verdict = dropped.verdict;
+    facts.magnet_link = dropped.magnet_link;
+    facts.readable = dropped.verdict != drop_verdict::unreadable;
+    if (dropped.verdict == drop_verdict::not_torrent_name) {
+        // The link does not depend on the name: a file the rule did not open is read for it.
+        const dropped_file content = judge_content(path, true);
+        facts.magnet_link = content.magnet_link;
+        facts.readable = content.verdict != drop_verdict::unreadable;
+    }
     return facts;
 }
 

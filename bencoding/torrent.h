@@ -30,21 +30,39 @@ bool torrent_has_video(const std::wstring& path);
 // SHA-1 names no swarm.
 std::wstring torrent_magnet_link(const std::wstring& path);
 
-// Both answers from one read of the file, each as the functions above give it.
+// What the drop rule says of a file: offered to the page as a link, or why not.
+enum class drop_verdict { link, not_torrent_name, unreadable, too_big, not_bencode, no_info, v2_only, no_video };
+// The verdict in a few words, as developers' tools print it ("no info dictionary").
+const char* drop_verdict_text(drop_verdict verdict);
+
+struct dropped_file {
+    drop_verdict verdict = drop_verdict::not_torrent_name;
+    std::wstring magnet_link;  // when the file holds a v1 info dictionary and a link was wanted
+    std::wstring name;         // the path's file name, as the page is shown it
+};
+
+// torrent_has_video's answer, the link torrent_magnet_link gives, the drop rule's verdict,
+// and whether the file could be read, from one read of the file.
 struct torrent_facts {
     bool has_video = false;
     std::wstring magnet_link;
+    drop_verdict verdict = drop_verdict::not_torrent_name;
+    bool readable = true;
 };
 torrent_facts torrent_inspect(const std::wstring& path);
 
 // The same answers for files read one after another into one buffer, as a drop reads them.
 class torrent_reader {
 public:
-    // torrent_has_video, without the SHA-1 that the answer does not need.
-    bool has_video(const std::wstring& path);
+    // The drop rule. A name that does not end in ".torrent" is refused before the file is
+    // opened; the rest must read whole within torrent_size_limit, hold a v1 info dictionary
+    // and name a video. Without `link_wanted` the SHA-1 is skipped and a link left empty.
+    dropped_file judge(const std::wstring& path, bool link_wanted = true);
+    bool has_video(const std::wstring& path) { return judge(path, false).verdict == drop_verdict::link; }
     torrent_facts inspect(const std::wstring& path);
 
 private:
+    dropped_file judge_content(const std::wstring& path, bool link_wanted);
     read_buffer buffer;
 };
 

@@ -497,9 +497,8 @@ STDMETHODIMP PageHost::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   bt::torrent_reader reader;
   DragCallbackText text;
   for (const std::wstring& path : files.Paths()) {
-    if (!bt::is_torrent_path(path)) continue;  // never read a video or anything else the user dropped
-    const auto facts = reader.inspect(path);  // one read answers both questions
-    if (facts.has_video && !facts.magnet_link.empty()) text.Add(facts.magnet_link, path);
+    const bt::dropped_file dropped = reader.judge(path);
+    if (dropped.verdict == bt::drop_verdict::link) text.Add(dropped.magnet_link, dropped.name);
   }
   if (text.Count() > 0) *effect = DROPEFFECT_COPY;
   const std::wstring argumentText = text.Text();

@@ -1,12 +1,13 @@
 #include "browser/page_text.h"
 
-#include "bencoding/path.h"
-
 #include <algorithm>
 #include <sstream>
 
+#include "kp_version.h"
+
 std::wstring MakeVersionText(int count) {
-  static constexpr unsigned short kVersion[4] = {1, 0, 2, 3};
+  static constexpr unsigned short kVersion[4] = {KP_VERSION_MAJOR, KP_VERSION_MINOR, KP_VERSION_PATCH,
+                                                 KP_VERSION_TWEAK};
   const int shown = std::clamp(count, 0, 4);
   std::wostringstream text;
   for (int i = 0; i < shown; ++i) {
@@ -36,12 +37,12 @@ void AppendQuoted(std::wstring& out, std::wstring_view text) {
 
 }  // namespace
 
-void DragCallbackText::Add(std::wstring_view url, const std::wstring& path) {
+void DragCallbackText::Add(std::wstring_view url, std::wstring_view name) {
   if (count > 0) items += L',';
   items += L"{url:\"";
   AppendQuoted(items, url);
   items += L"\", filename:\"";
-  AppendQuoted(items, zv::encoding::bencoding::path_file_name(path));
+  AppendQuoted(items, name);
   items += L"\"}";
   ++count;
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-// The first `count` of the version numbers 1, 0, 2, 3, joined by "."; `count` is bounded
-// to 0..4.
+// The first `count` of the program's four version numbers, joined by "."; `count` is
+// bounded to 0..4.
 std::wstring MakeVersionText(int count);
 
 // The argument of the page's "vodClientDragCallback": a script array literal,
@@ -16,9 +16,8 @@ std::wstring MakeVersionText(int count);
 // below U+0020, U+007F, U+2028 and U+2029) goes in escaped.
 class DragCallbackText {
  public:
-  // The file name is the path's text after its last back-slash or slash: a stream name
-  // after a colon stays part of it.
-  void Add(std::wstring_view url, const std::wstring& path);
+  // `name` is the dropped file's name as the drop rule gives it.
+  void Add(std::wstring_view url, std::wstring_view name);
   std::size_t Count() const { return count; }
   // The whole text, closing bracket included; "[]" when nothing was added.
   std::wstring Text() const;

@@ -39,15 +39,31 @@ if(KP_BUILD_TESTS)
   endif()
 endif()
 
-# kp_add_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN])
-# One GoogleTest executable, registered with CTest as one test. For the Windows
-# build CTest runs it through Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+# kp_add_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN] [EXPECT_CRASH <markers...>])
+# One GoogleTest executable, registered with CTest as one test. cmake/test-run fails it
+# unless every test ran and it ended with 0; the Windows build runs it through Wine
+# (CMAKE_CROSSCOMPILING_EMULATOR) and links kp_crash_exit, so that a crash ends it at once
+# with a failing code. EXPECT_CRASH is for the harness's own tests: the run must fail,
+# quickly, with every marker in its output.
 function(kp_add_test name)
-  cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS;EXPECT_CRASH" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest)
   if(NOT arg_NO_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  set(run ${PROJECT_SOURCE_DIR}/cmake/test-run)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE kp_crash_exit)
+  endif()
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    list(APPEND run --wine ${CMAKE_CROSSCOMPILING_EMULATOR})
+  endif()
+  if(arg_EXPECT_CRASH)
+    list(PREPEND run ${PROJECT_SOURCE_DIR}/cmake/expect-crash ${arg_EXPECT_CRASH} --)
+  endif()
+  add_test(NAME ${name} COMMAND ${run} $<TARGET_FILE:${name}>)
+  if(arg_EXPECT_CRASH)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 60)
+  endif()
 endfunction()

@@ -31,11 +31,6 @@ bool RegisterButtonClass(HINSTANCE instance, WNDPROC proc) {
 
 }  // namespace
 
-HIMAGELIST LoadImageStrip(HINSTANCE module, UINT bitmapId, int frameWidth) {
-  return ImageList_LoadImageW(module, MAKEINTRESOURCEW(bitmapId), frameWidth, 1, CLR_NONE, IMAGE_BITMAP,
-                              LR_CREATEDIBSECTION);
-}
-
 BitmapButton::BitmapButton(DWORD style) : extendedStyle(style) {}
 
 BitmapButton::~BitmapButton() {

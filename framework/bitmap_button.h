@@ -17,10 +17,6 @@ enum : DWORD {
   BMPBTN_AUTOSIZE = 0x00000008,  // size the window to one image at creation
 };
 
-// Loads a horizontal strip of frames (frameWidth wide, as high as the bitmap) from a
-// bitmap resource of the module: growth 1, no mask colour, as a DIB section. Null on failure.
-HIMAGELIST LoadImageStrip(HINSTANCE module, UINT bitmapId, int frameWidth);
-
 class BitmapButton {
  public:
   explicit BitmapButton(DWORD extendedStyle = BMPBTN_AUTOSIZE);

@@ -92,7 +92,6 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->window = nullptr;
-    self->OnFinalMessage();
   }
   if (!handled) return FALSE;
   if (ReturnsDirectly(message)) return static_cast<INT_PTR>(result);

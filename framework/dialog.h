@@ -78,8 +78,6 @@ class Dialog {
  protected:
   // True when handled, with result set.
   virtual bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
-  // After WM_NCDESTROY; the handle is already null.
-  virtual void OnFinalMessage() {}
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,12 +3,42 @@
 
 namespace fw {
 
+namespace {
+
+template <class Function>
+Function Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+}  // namespace
+
+SetDialogDpiChangeBehaviorFn setDialogDpiChangeBehavior =
+    Lookup<SetDialogDpiChangeBehaviorFn>(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior");
+
+void DisableDialogDpiBehaviors(HWND dialog) {
+  if (setDialogDpiChangeBehavior && dialog) setDialogDpiChangeBehavior(dialog, kDdcDisableAll, kDdcDisableAll);
+}
+
+int MonitorDpi(HMONITOR monitor) {
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int type, UINT* x, UINT* y);
+  // Nothing has loaded shcore by then, so it is loaded here: from the system folder only,
+  // never a copy beside the program.
+  static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>(
+      LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  UINT x = 0, y = 0;
+  if (!getDpiForMonitor || !monitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) return 0;
+  return static_cast<int>(x);
+}
+
 int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static const auto getDpiForWindow =
+      Lookup<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
   if (getDpiForWindow && window) {
     if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+  }
+  if (window) {
+    if (const int dpi = MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) return dpi;
   }
   int dpi = 0;
   if (HDC screen = GetDC(nullptr)) {

@@ -12,6 +12,7 @@ and BMP/ICO are written by hand so no library metadata sneaks in.
 
 import math
 import os
+import re
 import struct
 import sys
 import zlib
@@ -31,10 +32,20 @@ CLOSE_HOVER_BG = (91, 23, 25)
 CLOSE_PRESS_BG = (64, 35, 35)
 EDGE = (26, 31, 40)
 
-CAPTION_W, CAPTION_H = 850, 30
-BTN_W, BTN_H = 28, 25
-TAB_W, TAB_H = 95, 25
-TAB_LEFT = 40
+
+def read_sizes():
+    """The caption's sizes at 100 %, as the window code has them."""
+    path = os.path.join(HERE, os.pardir, "ui", "skin_sizes.h")
+    sizes = dict(re.findall(r"^inline constexpr int (k\w+) = (-?\d+);", open(path).read(), re.M))
+    return {name: int(value) for name, value in sizes.items()}
+
+
+SIZES = read_sizes()
+CAPTION_W, CAPTION_H = SIZES["kCaptionBitmapWidth"], SIZES["kCaptionBitmapHeight"]
+BTN_W, BTN_H = SIZES["kCaptionButtonWidth"], SIZES["kCaptionButtonHeight"]
+# A tab fills the caption's height from the window's top line.
+TAB_W, TAB_H = SIZES["kTabWidth"], SIZES["kCaptionHeight"]
+TAB_LEFT = SIZES["kTabLeft"]
 
 # The window's sets: 100 % under the plain names, 150 % and 200 % drawn again at their own
 # size (not resampled) as name_150.bmp and name_200.bmp.

@@ -1,6 +1,5 @@
 #include "tools/torrent_inspect.h"
 
-#include "bencoding/file_read.h"
 #include "bencoding/text.h"
 #include "bencoding/torrent.h"
 
@@ -10,14 +9,12 @@ namespace kp_tools {
 
 std::string inspect_line(const std::wstring& path, const std::string& shown, bool& readable) {
     using namespace zv::encoding::bencoding;
-    // The library answers an unreadable file like one without video; a script needs to
-    // tell the two apart. One byte is cheap next to the read, which stays single; it also
-    // catches a folder, which opens here but does not read.
-    std::FILE* file = open_for_reading(path);
-    if (!file || (std::fgetc(file) == EOF && std::ferror(file))) readable = false;
-    if (file) std::fclose(file);
-    // One read of the file for both answers; they equal torrent_has_video and torrent_magnet_link.
+    // One read of the file for every answer; they equal torrent_has_video and torrent_magnet_link.
     const torrent_facts facts = torrent_inspect(path);
+    if (!facts.readable) readable = false;
+    // Why a drop would leave the file out goes beside the line, which scripts read as it is.
+    if (facts.verdict != drop_verdict::link)
+        std::fprintf(stderr, "torrent-inspect: %s: %s\n", shown.c_str(), drop_verdict_text(facts.verdict));
     std::string line = facts.has_video ? "1\t" : "0\t";
     line += wide_to_utf8(facts.magnet_link);
     line += '\t';

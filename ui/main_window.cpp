@@ -8,6 +8,7 @@
 
 #include "framework/dpi.h"
 #include "res/resource.h"
+#include "ui/app_bar.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ void MainWindow::CentreInWorkArea() {
 
 LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   HWND window = Handle();
+  fw::DisableDialogDpiBehaviors(window);  // the skin lays the window out at every scale
   CentreInWorkArea();
 
   auto loadIcon = [](int cx, int cy) {
@@ -97,10 +99,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
 
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->AddMessageFilter(this);
 
   const int dpi = fw::WindowDpi(window);
   RECT placed;
@@ -119,15 +118,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-void MainWindow::RegisterAppBar() {
-  // The record's size is the platform's, not a fixed 36 bytes: a 64-bit shell reads a
-  // larger one.
-  APPBARDATA appBar = {};
-  appBar.cbSize = sizeof(appBar);
-  appBar.hWnd = Handle();
-  appBar.uCallbackMessage = APPBAR_CALLBACK_MESSAGE;
-  SHAppBarMessage(ABM_NEW, &appBar);
-}
+void MainWindow::RegisterAppBar() { appbar::Register(Handle(), APPBAR_CALLBACK_MESSAGE); }
 
 HIMAGELIST MainWindow::ButtonImages(UINT bitmapId) const {
   const int dpi = frame.Dpi();
@@ -221,7 +212,8 @@ void MainWindow::PlaceTopmost(bool topmost) {
   // topmost band again; the tips are detached for the move so that both platforms agree.
   const bool detach = topmost && buttonTips;
   if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, 0);
-  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // Never activated by it: a full-screen window that closes must not hand it the keyboard.
+  SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (detach) SetWindowLongPtrW(buttonTips, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
 }
 
@@ -257,12 +249,10 @@ LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  appbar::Unregister(Handle());
   page->DestroyBrowserHost();
   frame.DestroyButtons();
-  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) {
-    loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->RemoveMessageFilter(this);
   if (captionIcon) DestroyIcon(captionIcon);
   captionIcon = nullptr;
   handled = FALSE;
@@ -319,7 +309,9 @@ void MainWindow::RestoreFocus() {
 LRESULT MainWindow::OnAppBarNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (wParam != ABN_FULLSCREENAPP || !pinned) return 0;
   if (lParam) {
-    if (yieldedTopmost) return 0;
+    // Maximised where no taskbar keeps room, the window covers its monitor: it must not
+    // yield to itself.
+    if (yieldedTopmost || appbar::IsOwnFullScreen(Handle())) return 0;
     PlaceTopmost(false);
     yieldedTopmost = true;
     if (HWND player = FindWindowExW(nullptr, nullptr, L"ShockwaveFlashFullScreen", nullptr)) BringWindowToTop(player);

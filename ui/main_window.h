@@ -18,7 +18,6 @@ inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
 
 class MainWindow : public fw::Dialog,
                    private fw::MessageFilter,
-                   private fw::IdleHandler,
                    private SkinFrame::Owner {
  public:
   MainWindow();
@@ -39,7 +38,6 @@ class MainWindow : public fw::Dialog,
 
  private:
   BOOL PreTranslateMessage(MSG* msg) override;
-  BOOL OnIdle() override { return FALSE; }
   HWND FrameWindow() const override { return Handle(); }
   void DoPaint(HDC dc) override;
   void MaximizeChanged(bool maximized) override;

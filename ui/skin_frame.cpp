@@ -3,6 +3,9 @@
 
 #include <windowsx.h>
 
+#include "ui/app_bar.h"
+#include "ui/auto_hide.h"
+
 namespace {
 
 skin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -29,6 +32,7 @@ MONITORINFO MonitorOf(HWND window) {
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);  // the primary display's, at 0, 0
+    info.rcMonitor = info.rcWork;
   }
   return info;
 }
@@ -114,6 +118,14 @@ skin::Rect SkinFrame::CaptionRect() const {
 
 RECT SkinFrame::WorkArea() const { return MonitorOf(Window()).rcWork; }
 
+RECT SkinFrame::MaximizeArea() const {
+  const MONITORINFO monitor = MonitorOf(Window());
+  const unsigned autoHide =
+      appbar::AutoHideEdges(MonitorFromWindow(Window(), MONITOR_DEFAULTTONEAREST), monitor.rcMonitor);
+  const skin::Rect r = skin::MaximizeRect(ToRect(monitor.rcMonitor), ToRect(monitor.rcWork), autoHide);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
 void SkinFrame::ToggleMaximize() {
   RECT current;
   GetWindowRect(Window(), &current);
@@ -123,7 +135,7 @@ void SkinFrame::ToggleMaximize() {
 void SkinFrame::SetMaximized(bool maximize, const RECT& restoreTo, UINT flags) {
   if (maximize) restoreRect = restoreTo;
   maximized = maximize;
-  const RECT target = maximize ? WorkArea() : restoreRect;
+  const RECT target = maximize ? MaximizeArea() : restoreRect;
   SetPosAndLayout(target.left, target.top, target.right - target.left, target.bottom - target.top, flags);
   owner.MaximizeChanged(maximized);
 }

@@ -56,6 +56,9 @@ class SkinFrame {
 
   // The work area of the window's monitor.
   RECT WorkArea() const;
+  // Where maximising puts the window: the work area, clear of its monitor's auto-hide bars.
+  // Asks the shell, so only when maximising.
+  RECT MaximizeArea() const;
 
   // The skin's message map; true when handled.
   bool ProcessSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -7,9 +7,6 @@ namespace skin {
 
 namespace {
 
-// The bitmap's stretchable column.
-constexpr int kStretchColumn = 750;
-
 struct GripDef {
   unsigned edges;
   GripCursor cursor;
@@ -56,12 +53,12 @@ Metrics MetricsAt(int dpi) {
   m.edge = s(1);
   m.buttonWidth = s(kCaptionButtonWidth);
   m.buttonHeight = s(kCaptionButtonHeight);
-  m.captionHeight = m.buttonHeight;
+  m.captionHeight = s(kCaptionHeight);
   m.captionBitmapWidth = s(kCaptionBitmapWidth);
   m.captionBitmapHeight = s(kCaptionBitmapHeight);
   m.stretchColumn = s(kStretchColumn);
-  m.tabLeft = s(40);
-  m.tabWidth = s(95);
+  m.tabLeft = s(kTabLeft);
+  m.tabWidth = s(kTabWidth);
   m.iconX = s(8);
   m.iconSize = s(24);
   m.titleLeft = s(37);
@@ -105,13 +102,13 @@ Rect CaptionButtonRect(int clientWidth, int index, int dpi) {
 
 Rect TitleRect(int clientWidth, int dpi) {
   const Metrics m = MetricsAt(dpi);
-  return {m.titleLeft, 0, clientWidth - m.titleRightGap, m.buttonHeight};
+  return {m.titleLeft, 0, clientWidth - m.titleRightGap, m.captionHeight};
 }
 
 Rect TabRect(int index, int dpi) {
   const Metrics m = MetricsAt(dpi);
   const int left = m.tabLeft + index * m.tabWidth;
-  return {left, 0, left + m.tabWidth, m.buttonHeight};
+  return {left, 0, left + m.tabWidth, m.captionHeight};
 }
 
 Rect StartRect(Point placed, const Rect& workArea, int dpi) {
@@ -125,7 +122,7 @@ Rect StartRect(Point placed, const Rect& workArea, int dpi) {
 
 Rect BrowserRect(int clientWidth, int clientHeight, int dpi) {
   const Metrics m = MetricsAt(dpi);
-  return {m.edge, m.edge + m.buttonHeight, clientWidth - m.edge, clientHeight - m.border};
+  return {m.edge, m.edge + m.captionHeight, clientWidth - m.edge, clientHeight - m.border};
 }
 
 Rect RegionRect(int clientWidth, int clientHeight, int border) {

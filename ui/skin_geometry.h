@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "ui/skin_sizes.h"
+
 namespace skin {
 
 // {left, top, right, bottom}; right and bottom exclusive.
@@ -22,26 +24,20 @@ struct Point {
   int x = 0, y = 0;
 };
 
-// The caption background bitmap and the fixed parts of the layout, at 96 DPI.
-inline constexpr int kBaseDpi = 96;
-inline constexpr int kCaptionBitmapWidth = 850;
-inline constexpr int kCaptionBitmapHeight = 30;
-inline constexpr int kCaptionButtonWidth = 28;
-inline constexpr int kCaptionButtonHeight = 25;
-
 // The one rounding rule for every metric: value * dpi / 96 to the nearest pixel, halves
 // away from zero. A dpi of 0 or less (no answer from the system) counts as 96.
 int Scale(int value, int dpi);
 
-// The window's metrics at a dpi. Sums are scaled as sums (the page starts where the
-// buttons end), so rounding never leaves a gap or an overlap between neighbours.
+// The window's metrics at a dpi. Neighbours are placed from each other (the page starts
+// where the caption ends, the second tab where the first ends), so rounding never leaves a
+// gap or an overlap between them.
 struct Metrics {
   int width, height;          // at start
   int minWidth, minHeight;    // the smallest track size
   int border;                 // the grips and the region's corner
   int edge;                   // the frame line round the caption and the page
   int buttonWidth, buttonHeight;
-  int captionHeight;          // the drag area
+  int captionHeight;          // the strip below the top line; the drag area's height
   int captionBitmapWidth, captionBitmapHeight, stretchColumn;
   int tabLeft, tabWidth;      // the two tabs side by side from tabLeft
   int iconX, iconSize;

@@ -159,7 +159,7 @@ std::vector<double> AcrossProcesses(int relays) {
   CommandWindow channel;
   HANDLE areaHandle = OpenFileMappingW(FILE_MAP_READ, FALSE, kCommandAreaName);
   auto* area = areaHandle ? static_cast<const volatile wchar_t*>(MapViewOfFile(areaHandle, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-  if (target && area && channel.Open() && channel.Target() == target) {
+  if (target && area && channel.Attach({target})) {
     for (int i = 0; i < relays; ++i) {
       // Start each relay on a free area, or Send would measure its own 100 ms polling.
       for (int spin = 0; spin < 1000 && CommandAreaPending(area); ++spin) Sleep(1);

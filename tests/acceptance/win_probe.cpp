@@ -1,6 +1,7 @@
 // The acceptance driver's eyes and hands on the Windows side, for what X cannot tell. One
 // command a line on stdin, one answer a line on stdout, so the suite pays for one Wine start:
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
+//   metrics <dpi>: the window's sizes at that dpi as name=value, from the program's own geometry
 //   trace <hex> | trace show <n>: posts that system command, or shows the window with it as another
 //     program does, and lists each distinct "iconic left top right bottom" the window passes
 //     through, separated by ';', until it has held still a while
@@ -16,8 +17,12 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <utility>
+
+#include "ui/skin_geometry.h"
 
 namespace {
 
@@ -111,6 +116,18 @@ std::string Answer(const std::string& line) {
     RECT r = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
     return Text(r);
+  }
+  if (line.rfind("metrics ", 0) == 0) {
+    const skin::Metrics m = skin::MetricsAt(std::atoi(line.c_str() + 8));
+    const std::pair<const char*, int> fields[] = {
+        {"width", m.width}, {"height", m.height}, {"minWidth", m.minWidth}, {"minHeight", m.minHeight},
+        {"border", m.border}, {"edge", m.edge}, {"buttonWidth", m.buttonWidth}, {"buttonHeight", m.buttonHeight},
+        {"captionHeight", m.captionHeight}, {"captionBitmapWidth", m.captionBitmapWidth},
+        {"stretchColumn", m.stretchColumn}, {"tabLeft", m.tabLeft}, {"tabWidth", m.tabWidth}, {"iconX", m.iconX},
+        {"titleRightGap", m.titleRightGap}};
+    std::string answer;
+    for (const auto& f : fields) answer += std::string(f.first) + "=" + std::to_string(f.second) + " ";
+    return answer;  // the line's end is trimmed by the suite
   }
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};

@@ -3,6 +3,8 @@
 // past them.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,7 @@ TEST(app_test, start_up_tokens_then_the_defaults) {
       {{L"-url:javascript:alert(1)"}, L"url D;title T;"},  // refused as if none had been given
       {{L"magnet:?xt=urn:btih:00", L"-operation:bringwindowtotop"}, L"url D;title T;"},
       {{L"-startfrom:zvvip", L"-quitby:zvvip"}, L"vip;quit;url D;title T;"},
+      {{L"-quitby:zvvip", L"-startfrom:zvvip"}, L"quit;vip;url D;title T;"},  // the quit at start needs no VIP flag
       {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"url D;title T;"},
       {{L"-title:" + longTitle}, L"title " + longTitle.substr(0, 1023) + L";url D;"},
   };
@@ -86,22 +89,42 @@ TEST(app_test, relayed_lists_in_turn) {
   }
 }
 
-TEST(app_test, area_reads_and_writes_stay_in_bounds) {
+std::vector<std::wstring> SplitAtBlanks(const std::wstring& text) {
+  std::wistringstream in(text);
+  return {std::istream_iterator<std::wstring, wchar_t>(in), {}};
+}
+
+// What reaches the running instance's grammar from a second start's line, or from an area an
+// older sender filled, cutting at the end (where a surrogate pair would split, a unit before).
+// The prefix takes the first 28 units.
+TEST(app_test, a_line_is_carried_out_whole_or_not_at_all) {
   std::vector<Unit> unterminated(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
   EXPECT_EQ(ReadCommandArea<Unit>(unterminated.data()), std::wstring(kMaxCommandUnits, wchar_t(0xFFFF)));
-  // A high surrogate at `high`, its low half after it if paired; a lone high half is cut like any unit.
-  const struct Row { std::size_t high; bool paired; std::size_t kept; } rows[] = {
-      {4094, true, 4094}, {4093, true, 4095}, {4094, false, 4095}};
+  const std::wstring bring = L"-operation:bringwindowtotop", pair = {wchar_t(0xD83C), wchar_t(0xDFAC)};
+  auto title = [](std::size_t units, const std::wstring& end = L"") { return L"-title:" + std::wstring(units - 7 - end.size(), L'x') + end; };
+  const std::size_t all = std::wstring::npos;  // the text is read back whole
+  const struct Row { const char* name; bool older; std::wstring text; bool whole; std::size_t read; std::vector<std::wstring> carried; } rows[] = {
+      {"fits to the unit", false, L"-url:a " + title(4058), true, all, {bring, L"-url:a", title(4058)}},
+      {"last token straddles", false, L"-url:a " + title(4059), false, all, {bring}},
+      {"first token too long", false, title(5000) + L" -url:a", false, all, {bring}},
+      {"pair ends at the limit", false, title(4065, pair), true, all, {bring, title(4065, pair)}},
+      {"pair straddles", false, title(4066, pair), false, all, {bring}},
+      {"older, as long as ours", true, bring + L" " + title(4065), true, all, {bring, title(4065)}},
+      {"older, one longer", true, bring + L" " + title(4066), true, all, {bring}},
+      {"older, cut", true, bring + L" -url:a " + title(5000), true, 4095, {bring, L"-url:a"}},
+      // The title starts at unit 35, the pair at 4094, the last unit an older sender keeps.
+      {"older, pair not split", true, bring + L" -url:a " + title(4062, pair + L"y"), true, 4094, {bring, L"-url:a"}},
+  };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "high half at " << r.high << (r.paired ? ", paired" : ", alone"));
-    std::vector<Unit> area(kCommandAreaUnits, 0x7777);  // an older, longer text
-    std::wstring text(5000, L'a');
-    text[r.high] = wchar_t(0xD83C);
-    if (r.paired) text[r.high + 1] = wchar_t(0xDFAC);
-    WriteCommandArea<Unit>(area.data(), text);
-    EXPECT_EQ(ReadCommandArea<Unit>(area.data()), text.substr(0, r.kept));
-    EXPECT_EQ(area[r.kept], 0);
-    EXPECT_TRUE(r.kept == kMaxCommandUnits || area[r.kept + 1] == 0x7777) << "wrote past the terminator";
+    SCOPED_TRACE(r.name);
+    const RelayText relay = r.older ? RelayText{r.text, true} : MakeRelayText(r.text);
+    EXPECT_EQ(relay.whole, r.whole);
+    std::vector<Unit> area(kCommandAreaUnits, 0x7777);  // an earlier, longer text
+    WriteCommandArea<Unit>(area.data(), relay.text);
+    const std::wstring read = ReadCommandArea<Unit>(area.data());
+    EXPECT_EQ(read, relay.text.substr(0, r.read));
+    EXPECT_TRUE(read.size() == kMaxCommandUnits || area[read.size() + 1] == 0x7777) << "wrote past the terminator";
+    EXPECT_EQ(TokensToCarryOut(read, SplitAtBlanks), r.carried);
   }
 }
 

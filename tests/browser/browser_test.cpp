@@ -500,25 +500,18 @@ TEST_F(browser_test, the_page_script_outlives_the_window) {
   EXPECT_TRUE(!alive->listTab && !alive->playerTab);
 }
 
+// One hostile item end to end; the escaping of each character is tested natively.
 TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
-  const struct Row { std::wstring url, path, fileName; } rows[] = {
-      {L"magnet:?xt=urn:btih:AB", L"C:\\d\\Film \"cut\".torrent", L"Film \"cut\".torrent"},
-      {L"u\\\"+(canary=1)+\"", L"C:\\d\\F.torrent:x\"+(canary=2)+\".torrent", L"F.torrent:x\"+(canary=2)+\".torrent"},
-      {L"u", L"C:\\d/line\x2028para\x2029.torrent", L"line\x2028para\x2029.torrent"},
-      {L"u", L"C:\\d\\\x01\x1F\x7F\t\n\r.torrent", L"\x01\x1F\x7F\t\n\r.torrent"}};
+  const std::wstring url = L"u\\\"+(canary=1)+\"", name = L"F.torrent:x\"+(canary=2)+\".torrent";
   DragCallbackText text;
-  std::wstring expected = L"0";
-  for (const Row& r : rows) {
-    text.Add(r.url, r.path);
-    expected += L"|" + r.url + L"|" + r.fileName;
-  }
+  text.Add(url, name);
   VARIANT argument{};
   argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
   DISPPARAMS params{&argument, nullptr, 1, 0};
   EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
   VariantClear(&argument);
   EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
-                        L".join('|')"), expected);
+                        L".join('|')"), L"0|" + url + L"|" + name);
 }
 
 TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {

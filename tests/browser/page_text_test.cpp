@@ -1,9 +1,12 @@
 #include "browser/drop_list.h"
 #include "browser/page_text.h"
+#include "browser/page_zoom.h"
 #include "browser/url_policy.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,22 @@ TEST(browser_core_test, nav_item_count_is_bounded) {
   const struct Row { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
       {long(kMaxNavItems) + 1, kMaxNavItems}, {-1, kMaxNavItems}};  // negative: taken as unsigned, then bounded
   for (const Row& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
+}
+
+// What could end the string literal or the line it stands on is escaped; all else stays.
+TEST(browser_core_test, callback_text_escapes_exactly_what_breaks_a_string) {
+  const struct Row { std::wstring name, quoted; } rows[] = {
+      {L"Film \u7535\u5F71 (1).torrent", L"Film \u7535\u5F71 (1).torrent"},
+      {L"a\\b\"c'", L"a\\\\b\\\"c'"},
+      {std::wstring(L"\0\x01\t\n\r\x1F\x20", 7), L"\\u0000\\u0001\\u0009\\u000A\\u000D\\u001F "},
+      {L"\x7E\x7F\x80", L"\x7E\\u007F\x80"},
+      {L"\u2027\u2028\u2029\u202A", L"\u2027\\u2028\\u2029\u202A"}};
+  for (const Row& r : rows) {
+    DragCallbackText text;
+    text.Add(L"magnet:?xt=urn:btih:\\\"", r.name);
+    EXPECT_EQ(text.Text(), L"[{url:\"magnet:?xt=urn:btih:\\\\\\\"\", filename:\"" + r.quoted + L"\"}]")
+        << testing::PrintToString(r.name);
+  }
 }
 
 TEST(browser_core_test, links_are_told_by_their_scheme) {
@@ -115,4 +134,24 @@ TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
   ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
   ASSERT_EQ(list.names.size(), kMaxDropNames);
   EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
+}
+
+TEST(browser_core_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
+  const struct Row { int dpi, percent; } rows[] = {
+      {96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
+  for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
+}
+
+// Anywhere later, the control has already chosen IE 7's document mode for the page.
+TEST(browser_core_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
+  for (const char* name : {"start.html", "bridge.html"}) {
+    const std::string page{std::istreambuf_iterator<char>(std::ifstream(KP_PAGES "/" + std::string(name)).rdbuf()), {}};
+    const std::string allowed = " <!DOCTYPE <html <head <meta <title </title ";
+    const std::size_t meta = page.find("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">");
+    for (std::size_t at = page.find('<'); at < meta && at != std::string::npos; at = page.find('<', at + 1)) {
+      const std::string tag = page.substr(at, page.find_first_of(" >", at) - at);
+      EXPECT_NE(allowed.find(" " + tag + " "), std::string::npos) << name << ": " << tag;
+    }
+    EXPECT_NE(meta, std::string::npos) << name;
+  }
 }

@@ -111,18 +111,47 @@ struct scratch {
     const std::wstring link = torrent_magnet_link(source.wstring());
 };
 
-TEST(torrent_test, paths_that_name_no_readable_torrent_and_the_size_bound) {
+// Why a drop leaves each file out. A name that is no torrent's is decided before any open:
+// one whose file does not exist is not "unreadable".
+TEST(torrent_test, the_drop_rule_gives_its_reason) {
     const scratch files;
     ASSERT_FALSE(files.link.empty());
-    expect_path((files.dir / "folder.torrent").wstring(), false, L"");
-    expect_path(files.copy("copy.bin"), false, files.link);  // the link does not care about the extension
+    const fs::path huge = files.dir / "huge.torrent";
+    std::ofstream(huge).close();
+    fs::resize_file(huge, torrent_size_limit + 1);  // sparse: nothing is written
+    const auto fixture = [](const char* name) { return widen(fixture_path(name)); };
+    const struct row { std::wstring path; drop_verdict verdict; std::wstring link; } rows[] = {
+        {files.copy("Film.TORRENT"), drop_verdict::link, files.link},
+        {files.copy("copy.bin"), drop_verdict::not_torrent_name, L""},
+        {(files.dir / "absent.mkv").wstring(), drop_verdict::not_torrent_name, L""},
+        {(files.dir / "absent.torrent").wstring(), drop_verdict::unreadable, L""},
+        {(files.dir / "folder.torrent").wstring(), drop_verdict::unreadable, L""},
+        {huge.wstring(), drop_verdict::too_big, L""},
+        {fixture("hand_not_bencode.torrent"), drop_verdict::not_bencode, L""},
+        {fixture("hand_cut_in_info.torrent"), drop_verdict::not_bencode, L""},
+        {fixture("hand_root_list.torrent"), drop_verdict::no_info, L""},
+        {fixture("hand_info_string.torrent"), drop_verdict::no_info, L""},
+        {fixture("libtorrent_v2_only.torrent"), drop_verdict::v2_only, L""},
+        {fixture("mktorrent_no_video.torrent"), drop_verdict::no_video,
+         widen(link_prefix + "FE7582EEFC598B2FC536BC1BEA85AAA1FFE97BFE")},
+    };
+    torrent_reader reader;
+    for (const row& r : rows) {
+        const dropped_file dropped = reader.judge(r.path);
+        EXPECT_TRUE(dropped.verdict == r.verdict && dropped.magnet_link == r.link)
+            << drop_verdict_text(dropped.verdict) << " for " << wide_to_utf8(r.path);
+    }
+    EXPECT_EQ(reader.judge(rows[0].path).name, L"Film.TORRENT");
+    // The tool's exit code: whether the file reads, whatever its name.
+    EXPECT_TRUE(torrent_inspect(rows[1].path).readable && !torrent_inspect(rows[2].path).readable &&
+                !torrent_inspect(rows[4].path).readable);
+    expect_path(rows[1].path, false, files.link);  // the link alone does not care about the name
 
-    const std::wstring copy = files.copy("copy.TORRENT");
     const std::size_t size = read_fixture("mktorrent_single.torrent").size();
     for (const std::size_t limit : {size, size - 1}) {
         file_bytes bytes;
         const bool fits = limit == size;
-        EXPECT_EQ(read_file_bounded(copy, limit, bytes), fits ? file_read_result::ok : file_read_result::too_large);
+        EXPECT_EQ(read_file_bounded(rows[0].path, limit, bytes), fits ? file_read_result::ok : file_read_result::too_large);
         EXPECT_EQ(bytes.size, fits ? size : 0) << limit;
     }
 }

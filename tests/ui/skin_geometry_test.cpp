@@ -1,9 +1,10 @@
 // The skin's geometry: caption tiling read back as painted columns, grips, the
-// edge-drag step, the metrics, and where the window and its tabs start. Portable: runs natively and under Wine.
+// edge-drag step, the caption's layout rules, and where the window starts. Portable: runs natively and under Wine.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 
+#include "ui/auto_hide.h"
 #include "ui/skin_geometry.h"
 
 namespace {
@@ -66,26 +67,39 @@ TEST(ui_test, drag_step_table) {
   }
 }
 
-TEST(ui_test, metrics_by_dpi) {
-  // Metrics in field order: start size, minimum, border, edge, button, caption, bitmap, stretch
-  // column, tabs, icon, title, font height, artwork set. 120 has no set of its own: 150 % is shrunk.
-  const struct Row { int dpi; Metrics want; } rows[] = {
-      {96, {994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}},
-      {120, {1243, 785, 725, 625, 3, 1, 35, 31, 31, 1063, 38, 938, 50, 119, 10, 30, 46, 231, -16, 150}},
-      {144, {1491, 942, 870, 750, 3, 2, 42, 38, 38, 1275, 45, 1125, 60, 143, 12, 36, 56, 278, -20, 150}},
-      {192, {1988, 1256, 1160, 1000, 4, 2, 56, 50, 50, 1700, 60, 1500, 80, 190, 16, 48, 74, 370, -26, 200}},
-      {0, {994, 628, 580, 500, 2, 1, 28, 25, 25, 850, 30, 750, 40, 95, 8, 24, 37, 185, -13, 100}}};
-  const auto fields = [](const Metrics& m) {
-    return std::array<int, 20>{m.width, m.height, m.minWidth, m.minHeight, m.border, m.edge, m.buttonWidth, m.buttonHeight,
-        m.captionHeight, m.captionBitmapWidth, m.captionBitmapHeight, m.stretchColumn, m.tabLeft, m.tabWidth, m.iconX,
-        m.iconSize, m.titleLeft, m.titleRightGap, m.fontHeight, m.artworkPercent};
-  };
-  for (const Row& r : rows) EXPECT_EQ(fields(MetricsAt(r.dpi)), fields(r.want)) << "dpi " << r.dpi;
-  // The page starts where the buttons end, one edge in from the frame.
-  EXPECT_EQ(BrowserRect(1491, 942, 144), (Rect{2, 40, 1489, 939}));
-  EXPECT_EQ(TitleRect(1491, 144), (Rect{56, 0, 1213, 38}));
-  EXPECT_EQ(TabRect(1, 96), (Rect{135, 0, 230, 25}));
-  EXPECT_EQ(TabRect(1, 144), (Rect{203, 0, 346, 38}));  // beside the first, not at 135 scaled
+// At every scale, from half to five times: neighbours touch without gap or overlap, the page
+// starts where the caption ends, the caption artwork covers the caption, and at the smallest
+// width the icon, the tabs (or the title) and the buttons keep clear of each other.
+TEST(ui_test, caption_layout_rules_hold_at_every_dpi) {
+  for (int dpi = 48; dpi <= 480; ++dpi) {
+    const Metrics m = MetricsAt(dpi);
+    const int w = m.minWidth;
+    const Rect list = TabRect(0, dpi), player = TabRect(1, dpi), title = TitleRect(w, dpi);
+    const Rect page = BrowserRect(w, m.minHeight, dpi), pin = CaptionButtonRect(w, 3, dpi);
+    for (int i = 0; i < 4; ++i) {
+      const Rect b = CaptionButtonRect(w, i, dpi);
+      EXPECT_EQ(b.right, i ? CaptionButtonRect(w, i - 1, dpi).left : w) << dpi << " dpi, button " << i;
+      EXPECT_TRUE(b.Width() == m.buttonWidth && b.top == m.edge && b.bottom <= page.top) << dpi << " dpi, button " << i;
+    }
+    EXPECT_TRUE(list.left == Scale(kTabLeft, dpi) && player.left == list.right) << dpi << " dpi";
+    EXPECT_TRUE(list.Width() == Scale(kTabWidth, dpi) && player.Width() == list.Width()) << dpi << " dpi";
+    EXPECT_EQ(page.top, m.edge + m.captionHeight) << dpi << " dpi";
+    EXPECT_TRUE(list.top == title.top && list.bottom == title.bottom && list.bottom + m.edge == page.top) << dpi;
+    EXPECT_TRUE(page.left == m.edge && page.right == w - m.edge && page.bottom == m.minHeight - m.border) << dpi;
+    EXPECT_GE(m.edge + m.captionBitmapHeight, page.top) << dpi << " dpi: the caption bitmap is too short";
+    EXPECT_TRUE(m.iconX + m.iconSize <= std::min(list.left, title.left) && player.right <= pin.left &&
+                title.right <= pin.left) << dpi << " dpi, " << w << " wide";
+  }
+}
+
+TEST(ui_test, caption_at_96_dpi) {
+  const Metrics m = MetricsAt(96);
+  const struct Row { const char* label; Rect got, want; } rows[] = {
+      {"close", CaptionButtonRect(994, 0), {966, 1, 994, 26}}, {"pin", CaptionButtonRect(994, 3), {882, 1, 910, 26}},
+      {"list tab", TabRect(0), {40, 0, 135, 25}},               {"player tab", TabRect(1), {135, 0, 230, 25}},
+      {"title", TitleRect(994), {37, 0, 809, 25}},             {"page", BrowserRect(994, 628), {1, 26, 993, 626}},
+      {"drag area", CaptionRect(994, m.captionHeight, m.border, m.border), {2, 2, 996, 27}}};
+  for (const Row& r : rows) EXPECT_EQ(r.got, r.want) << r.label;
 }
 
 // Cut to the work area but never below the minimum, and moved back inside it by its top-left.
@@ -99,6 +113,16 @@ TEST(ui_test, start_rect_table) {
       {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}},
   };
   for (const Row& r : rows) EXPECT_EQ(StartRect(r.placed, r.work, r.dpi), r.want) << r.label;
+}
+
+// Auto-hide bars: two pixels kept free at their edges, on whichever monitor holds them.
+TEST(ui_test, maximize_rect_beside_auto_hide_bars) {
+  const Rect screen{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
+  const struct Row { Rect monitor, work; unsigned edges; Rect want; } rows[] = {
+      {screen, docked, 0, docked}, {screen, screen, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},
+      {screen, docked, EDGE_BOTTOM | EDGE_RIGHT, {0, 0, 1918, 1040}},  // the docked bar keeps more
+      {second, second, EDGE_RIGHT, {1920, -200, 3198, 824}}, {second, second, EDGE_TOP, {1920, -198, 3200, 824}}};
+  for (const Row& r : rows) EXPECT_EQ(MaximizeRect(r.monitor, r.work, r.edges), r.want) << &r - rows;
 }
 
 }  // namespace
