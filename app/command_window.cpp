@@ -121,7 +121,9 @@ HANDLE CommandWindow::CreateArea(const wchar_t* name, const wchar_t* sddl, bool&
 
 bool CommandWindow::Open() {
   if (view) return true;
-  AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
+  // Missing on Wine and before Vista: lower-integrity senders then cannot reach us, which
+  // changes nothing for senders of our own level.
+  (void)AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
   if (!ownWindow && RegisterCommandClass(fw::WindowThunk<CommandWindow>::Procedure)) {
     ownWindow = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,

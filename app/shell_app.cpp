@@ -20,7 +20,7 @@ std::wstring ShellApp::DefaultUrl() {
 
 int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   fw::MessageLoop loop;
-  fw::appModule.AddMessageLoop(&loop);
+  (void)fw::appModule.AddMessageLoop(&loop);  // refused only to a second loop; there is one thread
   if (!mainWindow.Create()) {
     fw::appModule.RemoveMessageLoop();
     return 0;

@@ -2,7 +2,6 @@
 #include "framework/app_module.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace fw {
 
@@ -51,6 +50,6 @@ bool AppModule::AddMessageLoop(MessageLoop* added) {
   return true;
 }
 
-bool AppModule::RemoveMessageLoop() { return std::exchange(loop, nullptr) != nullptr; }
+void AppModule::RemoveMessageLoop() { loop = nullptr; }
 
 }  // namespace fw

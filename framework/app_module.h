@@ -35,13 +35,13 @@ class MessageLoop {
 class AppModule {
  public:
   // Start-up's status: the program's instance handle must be known.
-  HRESULT Init(HINSTANCE instance);
+  [[nodiscard]] HRESULT Init(HINSTANCE instance);
   void Term();
 
   // The one user-interface thread's loop: windows find it here to register their filters.
   // False when a loop is registered already.
-  bool AddMessageLoop(MessageLoop* loop);
-  bool RemoveMessageLoop();
+  [[nodiscard]] bool AddMessageLoop(MessageLoop* loop);
+  void RemoveMessageLoop();
   // The registered loop, or null.
   MessageLoop* GetMessageLoop() const { return loop; }
 

@@ -63,8 +63,7 @@ bool AxWinInit() {
 }
 
 HWND AxWindow::Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id) {
-  if (window) return nullptr;
-  AxWinInit();
+  if (window || !AxWinInit()) return nullptr;
   window = CreateWindowExW(exStyle, kAxWinClass, L"", style, rect.left, rect.top, rect.right - rect.left,
                            rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);

@@ -26,7 +26,7 @@ class MainWindow : public fw::Dialog,
   ~MainWindow() override;
 
   // The modeless dialog from IDD_MAIN, without owner; not shown yet. Null on failure.
-  HWND Create();
+  [[nodiscard]] HWND Create();
 
   void Navigate(const std::wstring& url) { page->Navigate(url); }
   // Stores the title and makes it the window text. Does not repaint the caption.
