@@ -13,7 +13,6 @@ namespace zv::encoding::bencoding {
 
 namespace {
 
-constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // A short text folded to lower case and packed with its length into one number, so that an
 // extension is compared with each entry in one step instead of byte by byte.
