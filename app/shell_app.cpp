@@ -27,7 +27,15 @@ int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   }
   CommandWindow::Instance().AddListener(this);
   commands.ApplyStartup(SplitCommandLine(commandLine ? commandLine : L""), DefaultUrl(), kDefaultTitle);
-  if (!quitting) ShowWindow(mainWindow.Handle(), showCommand);
+  if (!quitting) {
+    ShowWindow(mainWindow.Handle(), showCommand);
+    // Painted now; what nothing drawn needs waits until the paint is on screen.
+    UpdateWindow(mainWindow.Handle());
+    loop.WhenIdle([this] {
+      commands.FinishStartup();
+      mainWindow.AddTips();
+    });
+  }
   const int exitCode = loop.Run();
   // A quit by command leaves the window: release the page while COM is still up, and
   // before the loop it drops itself from is gone.

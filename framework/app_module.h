@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -24,12 +26,16 @@ class MessageLoop {
 
   // Runs until WM_QUIT and returns its value.
   int Run();
+  // Runs task once, the first time the loop finds no message waiting, paints included; never
+  // if the loop ends first.
+  void WhenIdle(std::function<void()> task) { idleTask = std::move(task); }
 
   // Offers msg to the filters, last registered first. Public for tests.
   bool PreTranslate(MSG* msg);
 
  private:
   std::vector<MessageFilter*> filters;
+  std::function<void()> idleTask;
 };
 
 class AppModule {
