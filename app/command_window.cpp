@@ -8,7 +8,6 @@
 
 namespace {
 
-// Registered on every Open, so a failed registration is tried again rather than remembered.
 bool RegisterCommandClass(WNDPROC proc) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
@@ -18,7 +17,7 @@ bool RegisterCommandClass(WNDPROC proc) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kCommandWindowName;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return fw::RegisterWindowClass(wc);
 }
 
 // A section that someone else made first with SEC_RESERVE, or partly committed, maps all

@@ -1,6 +1,7 @@
 // The host window: it makes its container object at WM_CREATE and lets it go at
 // WM_NCDESTROY, and passes sizing, focus and forwarded keys on to it.
 #include "framework/ax_host.h"
+#include "framework/window_thunk.h"
 
 #include "framework/ax_site.h"
 
@@ -52,14 +53,11 @@ bool AxWinInit() {
   const HINSTANCE module = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  const bool registered = GetClassInfoExW(module, kAxWinClass, &windowClass) || [&] {
-    windowClass.lpfnWndProc = HostWindowProc;
-    windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kAxWinClass;
-    return RegisterClassExW(&windowClass) != 0;
-  }();
-  return registered && AxGetHostMessage() != 0;
+  windowClass.lpfnWndProc = HostWindowProc;
+  windowClass.hInstance = module;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kAxWinClass;
+  return RegisterWindowClass(windowClass) && AxGetHostMessage() != 0;
 }
 
 HWND AxWindow::Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id) {
