@@ -1,9 +1,9 @@
 // The host window: it makes its container object at WM_CREATE and lets it go at
 // WM_NCDESTROY, and passes sizing, focus and forwarded keys on to it.
 #include "framework/ax_host.h"
-#include "framework/window_thunk.h"
 
 #include "framework/ax_site.h"
+#include "framework/window_thunk.h"
 
 namespace fw {
 namespace {
