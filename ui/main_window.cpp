@@ -244,7 +244,6 @@ void MainWindow::SetTitle(const std::wstring& title) {
 }
 
 void MainWindow::SetVipMode() {
-  vipMode = true;
   tabs.Destroy();
   page->SetVipMode();
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
@@ -274,11 +273,11 @@ LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
 // The first list the page hands over makes the tabs; later ones only change the addresses.
 void MainWindow::NavItemsSet(const NavUrls& stored) {
   navUrls = stored;
-  if (!vipMode && Handle()) tabs.Create(Handle(), frame.Dpi());
+  if (!page->VipMode() && Handle()) tabs.Create(Handle(), frame.Dpi());
 }
 
 void MainWindow::TabSelected(const std::wstring& section) {
-  if (!vipMode) tabs.Select(section);
+  if (!page->VipMode()) tabs.Select(section);
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -410,7 +409,7 @@ void MainWindow::DoPaint(HDC dc) {
 
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
-  if (vipMode) {
+  if (page->VipMode()) {
     RECT title = ToRECT(skin::TitleRect(width, dpi));
     DrawTextW(dc, titleText.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }

@@ -83,7 +83,6 @@ class MainWindow : public fw::Dialog,
   // Counted: the page's script and the control hold it too, and may outlive the window.
   fw::ComPtr<PageHost> page;
   std::wstring titleText;
-  bool vipMode = false;
   HWND buttonTips = nullptr;
   bool tipsAdded = false;
   bool pinned = false;
