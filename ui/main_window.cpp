@@ -202,25 +202,23 @@ void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT
   SetWindowTextW(button->Handle(), tip);
 }
 
-void MainWindow::MaximizeChanged(bool isMaximized) {
-  fw::BitmapButton* button = frame.FindButton(SC_MAXIMIZE);
+void MainWindow::SwapButtonLook(UINT id, UINT bitmapId, const wchar_t* tip) {
+  fw::BitmapButton* button = frame.FindButton(id);
   if (!button) return;
-  button->SetImageList(ButtonImages(isMaximized ? IDB_RESTORE : IDB_MAXIMIZE));
+  button->SetImageList(ButtonImages(bitmapId));
   button->SetImages(0, 2, 1, 2);
   RedrawNow(button->Handle());
-  SetButtonTip(button, isMaximized ? kTipRestore : kTipMaximize);
+  SetButtonTip(button, tip);
+}
+
+void MainWindow::MaximizeChanged(bool isMaximized) {
+  SwapButtonLook(SC_MAXIMIZE, isMaximized ? IDB_RESTORE : IDB_MAXIMIZE, isMaximized ? kTipRestore : kTipMaximize);
 }
 
 void MainWindow::SetPinned(bool pin) {
-  fw::BitmapButton* button = frame.FindButton(ID_PIN);
-  if (button) {
-    button->SetImageList(ButtonImages(pin ? IDB_PIN_ON : IDB_PIN_OFF));
-    button->SetImages(0, 2, 1, 2);
-    RedrawNow(button->Handle());
-  }
   PlaceTopmost(pin);
   pinned = pin;
-  if (button) SetButtonTip(button, pin ? kTipUnpin : kTipPin);
+  SwapButtonLook(ID_PIN, pin ? IDB_PIN_ON : IDB_PIN_OFF, pin ? kTipUnpin : kTipPin);
 }
 
 void MainWindow::PlaceTopmost(bool topmost) {

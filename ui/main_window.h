@@ -69,6 +69,8 @@ class MainWindow : public fw::Dialog,
   void CloseAndQuit(int code);
   void PlaceTopmost(bool topmost);
   HIMAGELIST ButtonImages(UINT bitmapId) const;
+  // A two-state button (maximise/restore, pin) shown in its other state: artwork and tip.
+  void SwapButtonLook(UINT id, UINT bitmapId, const wchar_t* tip);
   // Everything drawn at the window's dpi, replacing what was made before: the caption
   // buttons (and their tips, once added), the caption's icon and font, the tabs and the
   // page's place.
