@@ -1,6 +1,7 @@
 // The acceptance driver's eyes and hands on the Windows side, for what X cannot tell. One
 // command a line on stdin, one answer a line on stdout, so the suite pays for one Wine start:
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
+//   tips: the caption's tips as name=text, from the tests' shared helpers
 //   metrics <dpi>: the window's sizes at that dpi as name=value, from the program's own geometry
 //   trace <hex> | trace show <n>: posts that system command, or shows the window with it as another
 //     program does, and lists each distinct "iconic left top right bottom" the window passes
@@ -22,6 +23,8 @@
 #include <string>
 #include <utility>
 
+#include "bencoding/text.h"
+#include "tests/support/test_support.h"
 #include "ui/skin_geometry.h"
 
 namespace {
@@ -128,6 +131,14 @@ std::string Answer(const std::string& line) {
     std::string answer;
     for (const auto& f : fields) answer += std::string(f.first) + "=" + std::to_string(f.second) + " ";
     return answer;  // the line's end is trimmed by the suite
+  }
+  if (line == "tips") {
+    using namespace kp_test;
+    std::wstring answer;
+    for (const auto& [name, tip] : {std::pair{L"pin", kTipPin}, {L"unpin", kTipUnpin}, {L"minimize", kTipMinimize},
+                                    {L"maximize", kTipMaximize}, {L"restore", kTipRestore}, {L"close", kTipClose}})
+      answer += std::wstring(name) + L"=" + tip + L" ";
+    return zv::encoding::bencoding::wide_to_utf8(answer);
   }
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};

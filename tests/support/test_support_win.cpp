@@ -1,0 +1,18 @@
+// The Windows half of the tests' shared helpers.
+#include <windows.h>
+
+#include "tests/support/test_support.h"
+
+namespace kp_test {
+
+std::wstring ThisExecutable() {
+  wchar_t path[MAX_PATH];
+  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
+std::wstring ThisFolder() {
+  const std::wstring exe = ThisExecutable();
+  return exe.substr(0, exe.find_last_of(L'\\') + 1);
+}
+
+}  // namespace kp_test
