@@ -24,7 +24,7 @@ constexpr DWORD kTimeoutMs = 8000;
 constexpr DWORD kBurstMs = 120000;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-const std::wstring kExe = kp_test::ThisExecutable(), kFolder = kp_test::ThisFolder();
+const std::wstring kExe = kp_test::ThisExecutable(), kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
 
 bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }

@@ -24,7 +24,6 @@ inline constexpr wchar_t kTipPin[] = L"置顶", kTipUnpin[] = L"取消置顶", k
 
 #ifdef _WIN32
 std::wstring ThisExecutable();
-std::wstring ThisFolder();  // ends with a backslash
 #endif
 
 }  // namespace kp_test

@@ -10,9 +10,4 @@ std::wstring ThisExecutable() {
   return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
 }
 
-std::wstring ThisFolder() {
-  const std::wstring exe = ThisExecutable();
-  return exe.substr(0, exe.find_last_of(L'\\') + 1);
-}
-
 }  // namespace kp_test
