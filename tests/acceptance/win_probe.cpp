@@ -57,35 +57,17 @@ RECT WindowBox(HWND w) {
   return r;
 }
 
-// The text of the tip now shown for the main window, read out of the owning process.
+// The text of the tip now shown for the main window: the tooltip control answers WM_GETTEXT
+// with it, and the system carries that message's text across processes.
 std::string ShownTip(HWND main) {
   HWND tips = nullptr;
   while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))) {
     if (GetWindow(tips, GW_OWNER) == main && IsWindowVisible(tips)) break;
   }
+  wchar_t text[256] = {};
   if (!tips) return "none";
-  DWORD pid = 0;
-  GetWindowThreadProcessId(tips, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return "error";
-  constexpr SIZE_T kChars = 256;
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
-  TTTOOLINFOW tool = {};
-  tool.cbSize = sizeof(tool);
-  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof(tool));
-  wchar_t text[kChars] = {};
-  std::string answer = "error";
-  if (remote && WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr) &&
-      SendMessageW(tips, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) &&
-      ReadProcessMemory(process, remote + sizeof(tool), text, sizeof(text) - 2, nullptr)) {
-    char utf8[kChars * 3] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
-    answer = utf8;
-  }
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return answer;
+  SendMessageW(tips, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return zv::encoding::bencoding::wide_to_utf8(text);
 }
 
 HCURSOR referenceCursor = nullptr;
