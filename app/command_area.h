@@ -70,8 +70,9 @@ inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Writes text cut to at most kMaxCommandUnits (one less where the cut would split a
-// surrogate pair) and its terminator: the bound on any writer, ours never needs the cut. The first unit is written last, so a reader polling
-// for "pending" never sees a half-written text.
+// surrogate pair) and its terminator: the bound on any writer; ours never needs the cut.
+// The first unit is written last, so a reader polling for "pending" never sees a
+// half-written text.
 template <class Unit>
 void WriteCommandArea(volatile Unit* area, const std::wstring& text) {
   if (!area) return;

@@ -2,6 +2,7 @@
 #include "app/shell_app.h"
 
 #include "app/command_line.h"
+#include "browser/url_policy.h"
 #include "framework/app_module.h"
 
 #ifndef KP_DEFAULT_URL
@@ -10,15 +11,11 @@
 
 std::wstring ShellApp::DefaultUrl() {
   if (KP_DEFAULT_URL[0]) return KP_DEFAULT_URL;
-  // res: names the module by its full path; the buffer grows for long-path installs.
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length = 0;
-  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size() &&
-         path.size() < 32768) {
-    path.resize(path.size() * 2);
-  }
-  path.resize(length);
-  return L"res://" + path + L"/start.html";
+  // res: names the module by its full path. Room for one unit more than an address can
+  // take is enough: a longer path, cut there, gives about:blank all the same.
+  std::wstring path(kMaxResModulePath + 2, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return ResourceUrl(path, L"start.html");
 }
 
 int ShellApp::Run(const wchar_t* commandLine, int showCommand) {

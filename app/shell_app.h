@@ -13,7 +13,8 @@
 class ShellApp : public CommandListener, private CommandTarget {
  public:
   // The start page when the command line names none: the build's site, or the welcome
-  // page in the program's resources when the build names none.
+  // page in the program's resources when the build names none (about:blank when the
+  // program's path is too long for a res: address).
   static std::wstring DefaultUrl();
   static constexpr wchar_t kDefaultTitle[] = L"云播放特权";
 

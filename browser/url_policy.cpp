@@ -67,3 +67,18 @@ std::wstring TruncateTitle(const std::wstring& title) {
   if (IsHighSurrogate(title[cut - 1]) && IsLowSurrogate(title[cut])) --cut;
   return title.substr(0, cut);
 }
+
+std::wstring ResourceUrl(const std::wstring& modulePath, const std::wstring& name) {
+  if (modulePath.empty() || modulePath.size() > kMaxResModulePath) return L"about:blank";
+  std::wstring url = L"res://";
+  for (const wchar_t c : modulePath) {
+    switch (c) {
+      case L'%': url += L"%25"; break;
+      case L'#': url += L"%23"; break;
+      case L' ': url += L"%20"; break;
+      case L'\\': url += L"%5C"; break;
+      default: url += c;
+    }
+  }
+  return url + L'/' + name;
+}

@@ -1,4 +1,5 @@
-// Which urls and titles the program takes from a command line or the page. The relay area
+// Which urls and titles the program takes from a command line or the page, and the
+// address of a page in the program's resources. The relay area
 // is writable by any local process, low-integrity ones included, while the page holds the
 // user's session: a relayed url must be a web or download link. The user's own command
 // line, and the page's tabs, may name any page but a script.
@@ -26,3 +27,11 @@ bool IsNavigableStartupUrl(const std::wstring& url);
 // earlier so that a surrogate pair is never split.
 inline constexpr std::size_t kMaxTitleLength = 1023;
 std::wstring TruncateTitle(const std::wstring& title);
+
+// The res: address of the resource `name` in the module at modulePath. The path is the
+// address's host, so '%', '#', blanks and backslashes are percent-encoded ('#' would start
+// the resource type, "%41" would be read as 'A'); every other character stays as it is.
+// res: takes a module path only as a MAX_PATH string (at most 259 characters and the
+// null); a longer path, or an empty one, gives "about:blank".
+inline constexpr std::size_t kMaxResModulePath = 259;
+std::wstring ResourceUrl(const std::wstring& modulePath, const std::wstring& name);

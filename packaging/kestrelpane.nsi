@@ -1,7 +1,8 @@
 ; Per-user setup for Kestrelpane: installs without elevation into the user's own program
 ; folder, adds one Start-menu shortcut and the Uninstall entry, and nothing else.
 ; scripts/package defines KP_VERSION, KP_EXE, KP_README_FILE, KP_MUTEX, KP_OUTFILE and
-; KP_ART (the folder of the icon and of the welcome and finish pages' picture).
+; KP_ART (the folder of the icon and of the welcome and finish pages' picture), and
+; KP_SIGN for a signed release.
 
 Unicode true
 ; The program is 64-bit, and a 64-bit setup also runs where only 64-bit Wine is installed.
@@ -9,6 +10,13 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
+
+; A signed release: scripts/package names its signing command. The uninstaller is signed
+; before the setup takes it in, the setup once it is written.
+!ifdef KP_SIGN
+  !uninstfinalize '"${KP_SIGN}" "%1"' = 0
+  !finalize '"${KP_SIGN}" "%1"' = 0
+!endif
 
 !include LogicLib.nsh
 !include FileFunc.nsh
@@ -168,6 +176,9 @@ Function un.onInit
 FunctionEnd
 
 Section Uninstall
+  ; Done, the window closes by itself: waiting at "Completed" for Close, it would hold off
+  ; the removal of the uninstaller and the folder (un.onUninstSuccess) indefinitely.
+  SetAutoClose true
   Call un.WaitUntilClosed
   ; The program goes first: if it cannot be deleted, everything else stays usable.
   ClearErrors
@@ -188,14 +199,20 @@ Section Uninstall
     ; The setup may have made the list's key itself (Windows makes it only when needed).
     DeleteRegKey /ifempty HKCU "${KP_UNINSTALL_LIST}"
   ${EndIf}
-  Call un.RemoveUninstaller
 SectionEnd
+
+; Runs as the window closes, only after an uninstall that went through (Quit skips it).
+Function un.onUninstSuccess
+  Call un.RemoveUninstaller
+FunctionEnd
 
 ; A program cannot delete the file it runs from, and a standard user cannot have Windows
 ; delete it at the next restart. A hidden command prompt does it once this process has
 ; ended, trying each second for half a minute, then removes the folder if it is empty:
 ; files the user put there stay. The uninstaller may run from a copy in the temporary
-; folder (started without _?=); that copy and its folder go the same way.
+; folder (started without _?=); that copy and its folder go the same way. In cmd all that
+; follows an if's condition belongs to the if, & chains included: so the wait comes first
+; and the test that ends the loop last.
 Function un.RemoveUninstaller
   StrCpy $1 "$INSTDIR\Uninstall.exe"
   ; The command prompt would read a % in a path as the start of a variable.
@@ -205,5 +222,5 @@ Function un.RemoveUninstaller
   ${EndIf}
   ; Not from inside the folder it is to remove.
   SetOutPath "$TEMP"
-  ExecShell "" "$SYSDIR\cmd.exe" '/d /q /c for /l %i in (1,1,30) do (del "$1" "$EXEPATH" 2>nul & if not exist "$1" if not exist "$EXEPATH" (rmdir "$EXEDIR" 2>nul & rmdir "$INSTDIR" 2>nul & exit) & ping -n 2 127.0.0.1 >nul)' SW_HIDE
+  ExecShell "" "$SYSDIR\cmd.exe" '/d /q /c for /l %i in (1,1,30) do (ping -n 2 127.0.0.1 >nul & del "$1" "$EXEPATH" 2>nul & if not exist "$1" if not exist "$EXEPATH" (rmdir "$EXEDIR" 2>nul & rmdir "$INSTDIR" 2>nul & exit))' SW_HIDE
 FunctionEnd

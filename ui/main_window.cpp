@@ -58,7 +58,7 @@ bool MainWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       fw::OnMessage<MainWindow>(WM_SIZE, &MainWindow::OnSize),
       fw::OnMessage<MainWindow>(APPBAR_CALLBACK_MESSAGE, &MainWindow::OnAppBarNotify),
       fw::OnCommand<MainWindow>(ID_PIN, ID_PIN, BN_CLICKED, &MainWindow::OnTogglePin),
-      fw::OnCommand<MainWindow>(ID_TAB_PLAYER, ID_TAB_LIST, BN_CLICKED, &MainWindow::OnTabCommand),
+      fw::OnCommand<MainWindow>(kFirstTabId, kLastTabId, BN_CLICKED, &MainWindow::OnTabCommand),
       fw::OnCommand<MainWindow>(IDCANCEL, IDCANCEL, fw::kAnyCode, &MainWindow::OnCancel),
       fw::OnMessage<MainWindow>(WM_ACTIVATE, &MainWindow::OnActivate),
       fw::OnMessage<MainWindow>(WM_SETFOCUS, &MainWindow::OnSetFocus),
@@ -110,7 +110,7 @@ LRESULT MainWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   frame.Init(dpi, start, WS_CLIPCHILDREN);
 
   LayOut();
-  page->CreateBrowserHost(window, BrowserPlace(window, dpi));
+  page->CreateBrowserHost(window, BrowserPlace(window, dpi), this);
   RegisterAppBar();
   // Focus into the page ourselves, and 0 so that the dialog manager does not move it: with
   // no tab stop in the window it would pick the first caption button.
@@ -169,8 +169,7 @@ void MainWindow::LayOut() {
     captionFont = CreateFontIndirectW(&font);
   }
 
-  page->SetTabLayout({ToRECT(skin::TabRect(0, dpi)), ToRECT(skin::TabRect(1, dpi)),
-                      skin::ArtworkId(IDB_TAB_LIST, dpi), skin::ArtworkId(IDB_TAB_PLAYER, dpi)});
+  tabs.LayOut(window, dpi);
   page->ResizeBrowserHost(BrowserPlace(window, dpi));
 }
 
@@ -229,6 +228,7 @@ void MainWindow::SetTitle(const std::wstring& title) {
 
 void MainWindow::SetVipMode() {
   vipMode = true;
+  tabs.Destroy();
   page->SetVipMode();
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -243,14 +243,31 @@ LRESULT MainWindow::OnCancel(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
+// A click goes to the section's stored address; which tab is current changes only when
+// the page says so.
 LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  page->OnTabButtonClicked(LOWORD(wParam));
+  if (const wchar_t* section = CaptionTabs::SectionOf(LOWORD(wParam))) {
+    const auto found = navUrls.find(section);
+    if (found != navUrls.end()) Navigate(found->second);
+  }
+  tabs.Redraw();
   return 0;
+}
+
+// The first list the page hands over makes the tabs; later ones only change the addresses.
+void MainWindow::NavItemsSet(const NavUrls& stored) {
+  navUrls = stored;
+  if (!vipMode && Handle()) tabs.Create(Handle(), frame.Dpi());
+}
+
+void MainWindow::TabSelected(const std::wstring& section) {
+  if (!vipMode) tabs.Select(section);
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   appbar::Unregister(Handle());
   page->DestroyBrowserHost();
+  tabs.Destroy();
   frame.DestroyButtons();
   if (fw::MessageLoop* loop = fw::appModule.GetMessageLoop()) loop->RemoveMessageFilter(this);
   if (captionIcon) DestroyIcon(captionIcon);

@@ -12,13 +12,15 @@
 #include "framework/app_module.h"
 #include "framework/com_ptr.h"
 #include "framework/dialog.h"
+#include "ui/caption_tabs.h"
 #include "ui/skin_frame.h"
 
 inline constexpr UINT APPBAR_CALLBACK_MESSAGE = 0x2412;
 
 class MainWindow : public fw::Dialog,
                    private fw::MessageFilter,
-                   private SkinFrame::Owner {
+                   private SkinFrame::Owner,
+                   private PageHostCallback {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -30,7 +32,7 @@ class MainWindow : public fw::Dialog,
   // Stores the title and makes it the window text. Does not repaint the caption.
   void SetTitle(const std::wstring& title);
   // Started by the VIP client: the title is drawn in the caption instead of the tabs, which
-  // go, and the page loses its bridge, menu and drops.
+  // go and are not made again, and the page loses its bridge, menu and drops.
   void SetVipMode();
 
  protected:
@@ -41,6 +43,8 @@ class MainWindow : public fw::Dialog,
   HWND FrameWindow() const override { return Handle(); }
   void DoPaint(HDC dc) override;
   void MaximizeChanged(bool maximized) override;
+  void NavItemsSet(const NavUrls& stored) override;
+  void TabSelected(const std::wstring& section) override;
 
   LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -63,13 +67,15 @@ class MainWindow : public fw::Dialog,
   void PlaceTopmost(bool topmost);
   HIMAGELIST ButtonImages(UINT bitmapId) const;
   // Everything drawn at the window's dpi, replacing what was made before: the caption
-  // buttons and their tips, the caption's icon and font, the tabs' and the page's places.
+  // buttons and their tips, the caption's icon and font, the tabs and the page's place.
   void LayOut();
   // Adds or changes a caption button's tip, and sets it as the button's window text so
   // that screen readers can name the button.
   void SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message = TTM_UPDATETIPTEXTW);
 
   SkinFrame frame{*this};
+  CaptionTabs tabs;
+  NavUrls navUrls;  // the page's sections' addresses, as it last reported them
   // Counted: the page's script and the control hold it too, and may outlive the window.
   fw::ComPtr<PageHost> page;
   std::wstring titleText;

@@ -117,10 +117,10 @@ int main() {
   DWORD answered = 0;
   auto dropOn = [&](FileList& list) {
     DWORD effect = kOffered;
-    page->DragEnter(&list, 0, POINTL{}, &effect);
+    page->DropTarget()->DragEnter(&list, 0, POINTL{}, &effect);
     answered |= effect;
     effect = kOffered;
-    page->Drop(&list, 0, POINTL{}, &effect);
+    page->DropTarget()->Drop(&list, 0, POINTL{}, &effect);
     answered |= effect;
   };
   auto dropOnPage = [&] { dropOn(data); };

@@ -1,5 +1,5 @@
 // The relay under Windows: the command window and real processes (this test the running
-// instance, the program a second start, relay_peer a squatter).
+// instance, the program a second start, relay_peer a squatter); and start-up's own address.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,8 +13,13 @@
 
 #include "app/command_window.h"
 #include "app/instance_claim.h"
+#include "app/shell_app.h"
+#include "browser/url_policy.h"
+#include "framework/app_module.h"
 #include "tests/support/test_support.h"
 #include "tests/win_pump.h"
+
+fw::AppModule fw::appModule;  // ShellApp's; the program's is in main.cpp
 
 namespace {
 
@@ -271,3 +276,8 @@ TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
 }
 
 }  // namespace
+
+TEST_F(relay_test, start_page_is_this_module_s_encoded_welcome_page) {
+  ASSERT_NE(kExe.find(L'\\'), std::wstring::npos);  // so that a raw path would differ
+  EXPECT_EQ(ShellApp::DefaultUrl(), KP_DEFAULT_URL[0] ? std::wstring(KP_DEFAULT_URL) : ResourceUrl(kExe, L"start.html"));
+}

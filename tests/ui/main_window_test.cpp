@@ -1,14 +1,16 @@
 // The main window as created under Wine: placement and style, a change of display scale, the
 // middle button's look and name, the caption and auto-hide bars in and out of maximised (also from
 // minimised and across a change of scale), the focus, a press released outside, Escape, the pinned
-// window's yield to full-screen windows and its app-bar registration. Pixels of the whole window
-// and tips: the acceptance suite.
-#include <gtest/gtest.h>
-
+// window's yield to full-screen windows and its app-bar registration, and the caption's tabs as
+// the page drives them through window.external. Pixels of the whole window and tips: the
+// acceptance suite.
+#include <winsock2.h>
 #include <windows.h>
 #include <mshtmhst.h>
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "framework/com_ptr.h"
 #include "framework/dpi.h"
 #include "res/resource.h"
+#include "tests/script_page.h"
 #include "tests/win_pump.h"
 #include "ui/app_bar.h"
 #include "ui/main_window.h"
@@ -68,9 +71,66 @@ std::vector<DWORD> Pixels(int w, int h, HWND window, HBITMAP bitmap = nullptr) {
   return pixels;
 }
 
+// Served between messages on the test's own thread: an empty page for each request.
+struct LoopbackServer {
+  LoopbackServer() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET, address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+    listen(listener, 8);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    u_long nonBlocking = 1;
+    ioctlsocket(listener, FIONBIO, &nonBlocking);
+  }
+  std::wstring Url(const std::string& path) const {
+    return L"http://127.0.0.1:" + std::to_wstring(port) + std::wstring(path.begin(), path.end());
+  }
+  long Hits(const std::string& path) {
+    for (SOCKET client; (client = accept(listener, nullptr, nullptr)) != INVALID_SOCKET; closesocket(client)) {
+      u_long blocking = 0;
+      ioctlsocket(client, FIONBIO, &blocking);  // accepted sockets inherit the listener's mode
+      char request[2048] = {};
+      recv(client, request, sizeof request - 1, 0);  // the request line fits the first read
+      ++hits[std::string(request + 4, strcspn(request + 4, " "))];  // after "GET "
+      static const char reply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>";
+      send(client, reply, sizeof reply - 1, 0);
+    }
+    return hits[path];
+  }
+
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  int port = 0;
+  std::map<std::string, long> hits;
+};
+
+// Which frame of its strip a tab paints now; -1 if none.
+int ShownFrame(HWND button, UINT artwork) {
+  constexpr int kSize = 95 * 25;  // one tab; the button paints the top one, its strip's frames go below
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 95, -25 * 4, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  void* bits = nullptr;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SendMessageW(button, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+  const HIMAGELIST strip = fw::LoadImageStripAt(GetModuleHandleW(nullptr), artwork, 95, 25, 3);
+  for (int frame = 0; frame < 3; ++frame) ImageList_Draw(strip, frame, dc, 0, 25 * (frame + 1), ILD_NORMAL);
+  ImageList_Destroy(strip);
+  GdiFlush();
+  const DWORD* pixels = static_cast<const DWORD*>(bits);
+  int shown = 2;
+  while (shown >= 0 && !std::equal(pixels, pixels + kSize, pixels + kSize * (shown + 1))) --shown;
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+  return shown;
+}
+
 class ui_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
+    OleInitialize(nullptr);  // the page's control, which the tabs navigate
+    WSADATA sockets;
+    WSAStartup(MAKEWORD(2, 2), &sockets);
     fw::appModule.Init(GetModuleHandleW(nullptr));
     fw::appModule.AddMessageLoop(&loop);
     fw::setDialogDpiChangeBehavior = [](HWND dialog, int mask, int values) { return dialogDpiCall = {dialog, mask, values}, TRUE; };
@@ -78,10 +138,7 @@ class ui_window_test : public testing::Test {
     window = main.Create();
     ShowWindow(window, SW_SHOWNOACTIVATE);
     // The page hands over its sections, as the site does at start: the tabs appear.
-    auto* host = reinterpret_cast<IUnknown*>(SendMessageW(Page(), fw::AxGetHostMessage(), 0, 0));
-    fw::ComPtr<IDocHostUIHandler> answers;
-    fw::ComPtr<IDispatch> external;
-    if (host && SUCCEEDED(host->QueryInterface(IID_IDocHostUIHandler, answers.PutVoid()))) answers->GetExternal(external.Put());
+    const fw::ComPtr<IDispatch> external = External();
     VARIANT list = {};  // no entries: the tabs come with the call
     list.vt = VT_DISPATCH, list.pdispVal = external.Get();
     DISPPARAMS params = {&list, nullptr, 1, 0};
@@ -90,10 +147,33 @@ class ui_window_test : public testing::Test {
   static void TearDownTestSuite() {
     main.DestroyWindow();
     fw::appModule.RemoveMessageLoop();
+    OleUninitialize();
   }
   void SetUp() override { ASSERT_NE(window, nullptr); }
   static HWND Button(UINT id) { return GetDlgItem(window, static_cast<int>(id)); }
-  static HWND Page() { return FindWindowExW(window, nullptr, L"AtlAxWin71", nullptr); }
+  static HWND Page() { return FindWindowExW(window, nullptr, fw::kAxWinClass, nullptr); }
+  // window.external as the page gets it: from the control's site, the document host's answer.
+  static fw::ComPtr<IDispatch> External() {
+    auto* site = reinterpret_cast<IUnknown*>(SendMessageW(Page(), fw::AxGetHostMessage(), 0, 0));
+    fw::ComPtr<IDocHostUIHandler> ask;
+    fw::ComPtr<IDispatch> external;
+    if (site && SUCCEEDED(site->QueryInterface(IID_IDocHostUIHandler, ask.PutVoid()))) ask->GetExternal(external.Put());
+    return external;
+  }
+  // The tabs as the user sees them, player then list: the frame each paints, then '*' if it is
+  // the current one, which takes no clicks, and 'h' if the mouse over it shows the hand.
+  static std::string Tabs() {
+    std::string seen;
+    for (const auto& [id, artwork] : {std::pair{ID_TAB_PLAYER, IDB_TAB_PLAYER}, {ID_TAB_LIST, IDB_TAB_LIST}}) {
+      const HWND tab = Button(id);
+      if (!tab) continue;
+      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      SendMessageW(tab, WM_SETCURSOR, WPARAM(tab), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      seen += (seen.empty() ? "" : " ") + std::to_string(ShownFrame(tab, artwork)) + (IsWindowEnabled(tab) ? "" : "*") +
+              (GetCursor() == LoadCursorW(nullptr, IDC_HAND) ? "h" : "");
+    }
+    return seen;
+  }
 
   static inline fw::MessageLoop loop;
   static inline MainWindow main;
@@ -261,6 +341,49 @@ TEST_F(ui_window_test, the_app_bar_registration_goes_with_the_window) {
   ASSERT_FALSE(SHAppBarMessage(ABM_NEW, &probe));
   other.DestroyWindow();
   EXPECT_TRUE(SHAppBarMessage(ABM_NEW, &probe) && SHAppBarMessage(ABM_REMOVE, &probe));
+}
+
+// The page's list makes the tabs once; a click goes to the section's stored address.
+// The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
+// Laid out again at another scale, the current tab stays current.
+TEST_F(ui_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
+  LoopbackServer server;
+  ScriptPage page(External().Get());
+  auto clickAndServe = [&](UINT id, const std::string& path) {
+    SendMessageW(Button(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Button(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(PumpUntil([&] { return server.Hits(path) == 1; })) << path;
+  };
+  const HWND list = Button(ID_TAB_LIST), player = Button(ID_TAB_PLAYER);
+  ASSERT_TRUE(list && player);
+  const std::wstring nav = L"window.external.setVodClientNav([{id: 'player', url: '" + server.Url("/");
+  EXPECT_TRUE(page.Run(nav + L"player-a'}, {id: 'list', url: '" + server.Url("/list-b") + L"'}]);"));
+  EXPECT_EQ(Tabs(), "2h 0h");  // fresh, "player" looks current but can still be clicked
+  clickAndServe(ID_TAB_PLAYER, "/player-a");
+  EXPECT_TRUE(page.Run(nav + L"player-c'}]);"));
+  EXPECT_TRUE(Button(ID_TAB_LIST) == list && Button(ID_TAB_PLAYER) == player);  // the same buttons
+  clickAndServe(ID_TAB_LIST, "/list-b");
+  clickAndServe(ID_TAB_PLAYER, "/player-c");
+  EXPECT_EQ(Tabs(), "2h 0h");  // a click does not change the current tab
+  const struct Row { const wchar_t* name; const char* tabs; } rows[] = {
+      {L"list", "0h 2*"}, {L"player", "2* 0h"}, {L"List", "2* 0h"}, {L"list", "0h 2*"}, {L"", "0h 2*"}};
+  for (const Row& r : rows) {
+    page.Run(std::wstring(L"window.external.setVodClientTab('") + r.name + L"');");
+    EXPECT_EQ(Tabs(), r.tabs) << r.name;
+  }
+  SendMessageW(Button(ID_TAB_PLAYER), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Tabs(), "1h 2*");
+  RECT at;
+  GetWindowRect(window, &at);
+  for (int dpi : {192, 96}) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
+  EXPECT_EQ(Tabs(), "0h 2*");
+}
+
+// Last: the mode cannot be left. The tabs go with it, and the page makes none again.
+TEST_F(ui_window_test, vip_mode_takes_the_tabs_away_for_good) {
+  main.SetVipMode();
+  ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);");
+  EXPECT_EQ(Tabs(), "");
 }
 
 }  // namespace
