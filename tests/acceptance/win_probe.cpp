@@ -32,10 +32,7 @@ namespace {
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr UINT kWaitMs = 5000;
 
-struct Found {
-  HWND first = nullptr;
-  int count = 0;
-};
+struct Found { HWND first = nullptr; int count = 0; };
 
 // The program's main window is the only visible top-level dialog on our display.
 Found FindMain() {

@@ -65,14 +65,14 @@ TEST(page_text_test, titles_are_cut_to_1023_units_keeping_pairs_whole) {
 }
 
 TEST(page_text_test, resource_urls_encode_what_res_would_misread) {
-  const std::wstring near(kMaxResModulePath - 7, L'a'), end = L"%5Ckp.exe/start.html";
+  const std::wstring nearly(kMaxResModulePath - 7, L'a'), end = L"%5Ckp.exe/start.html";
   const struct Row { std::wstring path, url; } rows[] = {
       {L"C:\\C#\\kp.exe", L"res://C:%5CC%23" + end}, {L"D:\\100%41\\kp.exe", L"res://D:%5C100%2541" + end},
       {L"D:\\%\\kp.exe", L"res://D:%5C%25" + end}, {L"C:\\A b\\ c \\kp.exe", L"res://C:%5CA%20b%5C%20c%20" + end},
       {L"C:\\用户\\云播放𠮷\\kp.exe", L"res://C:%5C用户%5C云播放𠮷" + end},
       {L"\\\\server\\share\\kp.exe", L"res://%5C%5Cserver%5Cshare" + end},
-      {L"C:\\" + near + L".exe", L"res://C:%5C" + near + L".exe/start.html"},  // 259 characters
-      {L"C:\\" + near + L"a.exe", L"about:blank"}, {L"", L"about:blank"}};
+      {L"C:\\" + nearly + L".exe", L"res://C:%5C" + nearly + L".exe/start.html"},  // 259 characters
+      {L"C:\\" + nearly + L"a.exe", L"about:blank"}, {L"", L"about:blank"}};
   for (const Row& r : rows) EXPECT_EQ(ResourceUrl(r.path, L"start.html"), r.url) << r.path;
 }
 
