@@ -40,7 +40,8 @@ if(KP_BUILD_TESTS)
 endif()
 
 # kp_add_test(<name> SOURCES <files...> [LIBS <targets...>] [NO_MAIN] [EXPECT_CRASH <markers...>])
-# One GoogleTest executable, registered with CTest as one test. cmake/test-run fails it
+# One GoogleTest executable, named after its source file and linked with tests/support,
+# registered with CTest as one test. cmake/test-run fails it
 # unless every test ran and it ended with 0; the Windows build runs it through Wine
 # (CMAKE_CROSSCOMPILING_EMULATOR) and links kp_crash_exit, so that a crash ends it at once
 # with a failing code. EXPECT_CRASH is for the harness's own tests: the run must fail,
@@ -48,7 +49,7 @@ endif()
 function(kp_add_test name)
   cmake_parse_arguments(arg "NO_MAIN" "" "SOURCES;LIBS;EXPECT_CRASH" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
-  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest)
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} kp_test_support GTest::gtest)
   if(NOT arg_NO_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()

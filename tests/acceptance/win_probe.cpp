@@ -1,6 +1,7 @@
 // The acceptance driver's eyes and hands on the Windows side, for what X cannot tell. One
 // command a line on stdin, one answer a line on stdout, so the suite pays for one Wine start:
 //   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
+//   tips: the caption's tips as name=text, from the tests' shared helpers
 //   metrics <dpi>: the window's sizes at that dpi as name=value, from the program's own geometry
 //   trace <hex> | trace show <n>: posts that system command, or shows the window with it as another
 //     program does, and lists each distinct "iconic left top right bottom" the window passes
@@ -22,6 +23,8 @@
 #include <string>
 #include <utility>
 
+#include "bencoding/text.h"
+#include "tests/support/test_support.h"
 #include "ui/skin_geometry.h"
 
 namespace {
@@ -29,10 +32,7 @@ namespace {
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr UINT kWaitMs = 5000;
 
-struct Found {
-  HWND first = nullptr;
-  int count = 0;
-};
+struct Found { HWND first = nullptr; int count = 0; };
 
 // The program's main window is the only visible top-level dialog on our display.
 Found FindMain() {
@@ -54,35 +54,17 @@ RECT WindowBox(HWND w) {
   return r;
 }
 
-// The text of the tip now shown for the main window, read out of the owning process.
+// The text of the tip now shown for the main window: the tooltip control answers WM_GETTEXT
+// with it, and the system carries that message's text across processes.
 std::string ShownTip(HWND main) {
   HWND tips = nullptr;
   while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))) {
     if (GetWindow(tips, GW_OWNER) == main && IsWindowVisible(tips)) break;
   }
+  wchar_t text[256] = {};
   if (!tips) return "none";
-  DWORD pid = 0;
-  GetWindowThreadProcessId(tips, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return "error";
-  constexpr SIZE_T kChars = 256;
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
-  TTTOOLINFOW tool = {};
-  tool.cbSize = sizeof(tool);
-  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof(tool));
-  wchar_t text[kChars] = {};
-  std::string answer = "error";
-  if (remote && WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr) &&
-      SendMessageW(tips, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) &&
-      ReadProcessMemory(process, remote + sizeof(tool), text, sizeof(text) - 2, nullptr)) {
-    char utf8[kChars * 3] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
-    answer = utf8;
-  }
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return answer;
+  SendMessageW(tips, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return zv::encoding::bencoding::wide_to_utf8(text);
 }
 
 HCURSOR referenceCursor = nullptr;
@@ -128,6 +110,14 @@ std::string Answer(const std::string& line) {
     std::string answer;
     for (const auto& f : fields) answer += std::string(f.first) + "=" + std::to_string(f.second) + " ";
     return answer;  // the line's end is trimmed by the suite
+  }
+  if (line == "tips") {
+    using namespace kp_test;
+    std::wstring answer;
+    for (const auto& [name, tip] : {std::pair{L"pin", kTipPin}, {L"unpin", kTipUnpin}, {L"minimize", kTipMinimize},
+                                    {L"maximize", kTipMaximize}, {L"restore", kTipRestore}, {L"close", kTipClose}})
+      answer += std::wstring(name) + L"=" + tip + L" ";
+    return zv::encoding::bencoding::wide_to_utf8(answer);
   }
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};

@@ -17,13 +17,13 @@ namespace {
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 using Unit = unsigned short;  // one UTF-16 unit, as in the area on every platform
 
-TEST(app_test, split_token_table) {
+TEST(command_list_test, split_token_table) {
   const struct Row { const wchar_t* token; Entries::value_type entry; } rows[] = {
       {L"-url", {L"-url", L""}}, {L"ab:", {L"b", L""}}, {L"--quitby:q", {L"-quitby", L"q"}}};
   for (const Row& r : rows) EXPECT_EQ(SplitToken(r.token), r.entry) << r.token;
 }
 
-TEST(app_test, read_command_tokens_table) {
+TEST(command_list_test, read_command_tokens_table) {
   // Everything but options and links "exists", so only the refusal keeps a token from "path".
   auto exists = [](const std::wstring& t) { return t[0] != L'-' && (!IsLink(t) || t == L"http://exists"); };
   const struct Row { std::vector<std::wstring> tokens; Entries entries; } rows[] = {  // entries in list order
@@ -52,7 +52,7 @@ struct Recorder : CommandTarget {
   std::wstring log;
 };
 
-TEST(app_test, start_up_tokens_then_the_defaults) {
+TEST(command_list_test, start_up_tokens_then_the_defaults) {
   const std::wstring longTitle(1024, L'x');
   // The page is asked for last, once the window is up; a relayed url before then stands.
   const struct Row { std::vector<std::wstring> tokens; std::wstring log; CommandList relayed = {}; } rows[] = {
@@ -80,7 +80,7 @@ TEST(app_test, start_up_tokens_then_the_defaults) {
   }
 }
 
-TEST(app_test, relayed_lists_in_turn) {
+TEST(command_list_test, relayed_lists_in_turn) {
   const struct Row { std::vector<CommandList> lists; std::wstring log; } rows[] = {
       {{{{L"operation", L"bringwindowtotop"}, {L"title", L"T"}, {L"url", L"https://a/x"}}}, L"front;title T;url https://a/x;"},
       {{{{L"url", L"MAGNET:?xt=urn:btih:AB"}, {L"path", L"C:\\x.torrent"}}}, L"url MAGNET:?xt=urn:btih:AB;"},
@@ -104,7 +104,7 @@ std::vector<std::wstring> SplitAtBlanks(const std::wstring& text) {
 // What reaches the running instance's grammar from a second start's line, or from an area an
 // older sender filled, cutting at the end (where a surrogate pair would split, a unit before).
 // The prefix takes the first 28 units.
-TEST(app_test, a_line_is_carried_out_whole_or_not_at_all) {
+TEST(command_list_test, a_line_is_carried_out_whole_or_not_at_all) {
   std::vector<Unit> unterminated(kCommandAreaUnits, 0xFFFF);  // must not come back sign-extended
   EXPECT_EQ(ReadCommandArea<Unit>(unterminated.data()), std::wstring(kMaxCommandUnits, wchar_t(0xFFFF)));
   const std::wstring bring = L"-operation:bringwindowtotop", pair = {wchar_t(0xD83C), wchar_t(0xDFAC)};
@@ -138,7 +138,7 @@ TEST(app_test, a_line_is_carried_out_whole_or_not_at_all) {
 // Read-only: a stray message on a free area must not write, as a sender may be storing its first unit.
 const Unit kFreeArea[kCommandAreaUnits] = {};
 
-TEST(app_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
+TEST(command_list_test, the_receiver_frees_only_a_text_it_took_and_that_is_still_there) {
   TakeCommand(const_cast<volatile Unit*>(kFreeArea), [](const std::wstring&) { ADD_FAILURE() << "dispatched a free area"; });
 
   // during: written while the listeners run; close: the area goes away while they run.

@@ -16,6 +16,7 @@
 #include "app/shell_app.h"
 #include "browser/url_policy.h"
 #include "framework/app_module.h"
+#include "tests/support/test_support.h"
 #include "tests/win_pump.h"
 
 fw::AppModule fw::appModule;  // ShellApp's; the program's is in main.cpp
@@ -28,11 +29,7 @@ constexpr DWORD kTimeoutMs = 8000;
 constexpr DWORD kBurstMs = 120000;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-const std::wstring kExe = [] {
-  wchar_t path[MAX_PATH];
-  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-}();
-const std::wstring kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
+const std::wstring kExe = kp_test::ThisExecutable(), kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
 const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
 
 bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
@@ -73,7 +70,7 @@ long Finish(HANDLE process) {
 }
 
 // This process plays the running instance when a test asks, and maps the area as another process would.
-class app_relay_test : public testing::Test {
+class relay_test : public testing::Test {
  protected:
   void BecomeTheRunningInstance() {
     mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
@@ -105,7 +102,7 @@ class app_relay_test : public testing::Test {
   std::vector<HANDLE> others;  // ended at the end of the test
 };
 
-TEST_F(app_relay_test, area_carries_the_low_integrity_label) {
+TEST_F(relay_test, area_carries_the_low_integrity_label) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   PSECURITY_DESCRIPTOR sd = nullptr;
   PACL sacl = nullptr;
@@ -119,7 +116,7 @@ TEST_F(app_relay_test, area_carries_the_low_integrity_label) {
   LocalFree(sd);
 }
 
-TEST_F(app_relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) {
+TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   // The senders' turn abandoned, as by a sender killed while holding it: the first start takes it over.
   HANDLE holder = CreateThread(nullptr, 0, [](void* t) -> DWORD {
@@ -160,7 +157,7 @@ TEST_F(app_relay_test, second_starts_relay_key_ordered_lists_over_what_others_le
 
 // Second starts at once take turns: each title is carried out once and whole, and each
 // start knows it was.
-TEST_F(app_relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
+TEST_F(relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   std::vector<HANDLE> starts;
   for (int i = 0; i < 48; ++i) starts.push_back(Start(kProgram, L"-title:burst" + std::to_wstring(i)));
@@ -177,7 +174,7 @@ TEST_F(app_relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
 
 // This process plays the running instance, a command window it destroys at a chosen moment of
 // a start's send: the start then takes its place, carries out its own line and later relays.
-TEST_F(app_relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
+TEST_F(relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
   ASSERT_TRUE(channel.Open());  // registers our class; the area goes with Close
   channel.Close();
   for (const bool posted : {false, true}) {
@@ -210,7 +207,7 @@ TEST_F(app_relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_send
 
 // A line that does not fit whole brings the window to the front and nothing else; an older
 // sender's text cut at the area's end loses its last token, which may have been cut.
-TEST_F(app_relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
+TEST_F(relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   // After the 28 units of prefix, the last token straddles the 4093rd unit.
   HANDLE start = Start(kProgram, L"-title:first -url:" + std::wstring(4040, L'u') + L" -title:straddle");
@@ -226,7 +223,7 @@ TEST_F(app_relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
 // A window of our class and name that takes nothing (this process's own, never pumped), as
 // another program may make: a text tried there is withdrawn, the first instance makes its own
 // window, and a start that tries the other one first goes on to it.
-TEST_F(app_relay_test, a_command_window_that_takes_nothing_is_passed_over) {
+TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   HANDLE lost = Start(kProgram, L"-title:lost");
   WaitForSingleObject(lost, kBurstMs);
@@ -246,7 +243,7 @@ TEST_F(app_relay_test, a_command_window_that_takes_nothing_is_passed_over) {
 }
 
 // An elevated instance's mutex keeps a normal start out like this one.
-TEST_F(app_relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
+TEST_F(relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
   PSECURITY_DESCRIPTOR denied = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), denied, FALSE};
@@ -257,7 +254,7 @@ TEST_F(app_relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) 
 
 // An area someone else made first without 8192 committed bytes is refused by a running
 // instance and a second start alike. The names are spelled out so a slip in the constants shows.
-TEST_F(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
+TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
   mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
   for (const wchar_t* role : {L"reserve", L"partial"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(role)));
@@ -280,7 +277,7 @@ TEST_F(app_relay_test, a_squatted_area_is_refused_by_both_instances) {
 
 }  // namespace
 
-TEST_F(app_relay_test, start_page_is_this_module_s_encoded_welcome_page) {
+TEST_F(relay_test, start_page_is_this_module_s_encoded_welcome_page) {
   ASSERT_NE(kExe.find(L'\\'), std::wstring::npos);  // so that a raw path would differ
   EXPECT_EQ(ShellApp::DefaultUrl(), KP_DEFAULT_URL[0] ? std::wstring(KP_DEFAULT_URL) : ResourceUrl(kExe, L"start.html"));
 }

@@ -56,7 +56,7 @@ outcome read(const std::string& input) {
     return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
-TEST(bencoding_test, reads_and_where_the_scanner_starts) {
+TEST(bencode_test, reads_and_where_the_scanner_starts) {
     const struct row { std::string input; outcome want; } rows[] = {
         {"i+05e", {"i5e", var::integer, good, 5}}, {"ie", {"i0e", var::integer, fail, 1}},
         {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
@@ -91,7 +91,7 @@ TEST(bencoding_test, reads_and_where_the_scanner_starts) {
     EXPECT_FALSE(zv::encoding::bencoding::scan_value("li1ee", 5, 6, s));
 }
 
-TEST(bencoding_test, depth_length_and_memory_limits) {
+TEST(bencode_test, depth_length_and_memory_limits) {
     const auto nest = [](int n, const std::string& open, const std::string& inner) {
         std::string s;
         for (int i = 0; i < n; ++i) s += open;
@@ -122,7 +122,7 @@ TEST(bencoding_test, depth_length_and_memory_limits) {
     }
 }
 
-TEST(bencoding_test, value_access_and_assignment_from_its_own_tree) {
+TEST(bencode_test, value_access_and_assignment_from_its_own_tree) {
     const std::string whole = "ll4:deepi7eed1:ad1:bi1eeee";
     const struct row { const char* what; std::function<void(var&)> change; std::string written; } rows[] = {
         {"literal 0 is an index, not a null key", [](var& v) { v.clear(); v[0] = 5; }, "li5ee"},

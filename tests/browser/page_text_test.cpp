@@ -2,6 +2,7 @@
 #include "browser/page_text.h"
 #include "browser/page_zoom.h"
 #include "browser/url_policy.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,14 @@
 #include <string>
 #include <vector>
 
-TEST(browser_core_test, nav_item_count_is_bounded) {
+TEST(page_text_test, nav_item_count_is_bounded) {
   const struct Row { long length; unsigned count; } cases[] = {{0, 0}, {2, 2}, {long(kMaxNavItems), kMaxNavItems},
       {long(kMaxNavItems) + 1, kMaxNavItems}, {-1, kMaxNavItems}};  // negative: taken as unsigned, then bounded
   for (const Row& c : cases) EXPECT_EQ(NavItemCount(c.length), c.count) << c.length;
 }
 
 // What could end the string literal or the line it stands on is escaped; all else stays.
-TEST(browser_core_test, callback_text_escapes_exactly_what_breaks_a_string) {
+TEST(page_text_test, callback_text_escapes_exactly_what_breaks_a_string) {
   const struct Row { std::wstring name, quoted; } rows[] = {
       {L"Film \u7535\u5F71 (1).torrent", L"Film \u7535\u5F71 (1).torrent"},
       {L"a\\b\"c'", L"a\\\\b\\\"c'"},
@@ -32,7 +33,7 @@ TEST(browser_core_test, callback_text_escapes_exactly_what_breaks_a_string) {
   }
 }
 
-TEST(browser_core_test, links_are_told_by_their_scheme) {
+TEST(page_text_test, links_are_told_by_their_scheme) {
   const struct Row { const wchar_t* text; bool link; } rows[] = {
       {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
       {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
@@ -41,7 +42,7 @@ TEST(browser_core_test, links_are_told_by_their_scheme) {
   for (const Row& r : rows) EXPECT_EQ(IsLink(r.text), r.link) << r.text;
 }
 
-TEST(browser_core_test, urls_navigable_when_relayed_and_at_start_up) {
+TEST(page_text_test, urls_navigable_when_relayed_and_at_start_up) {
   const struct Row { std::wstring url; bool relayed, startup; } rows[] = {
       {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
@@ -54,7 +55,7 @@ TEST(browser_core_test, urls_navigable_when_relayed_and_at_start_up) {
   }
 }
 
-TEST(browser_core_test, titles_are_cut_to_1023_units_keeping_pairs_whole) {
+TEST(page_text_test, titles_are_cut_to_1023_units_keeping_pairs_whole) {
   const std::wstring a1021(1021, L'a'), pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
   const struct Row { std::wstring title; std::size_t kept; } rows[] = {
       {a1021 + L"aaa", 1023}, {a1021 + L"a" + pair, 1022}, {a1021 + pair + L"b", 1023},
@@ -63,60 +64,41 @@ TEST(browser_core_test, titles_are_cut_to_1023_units_keeping_pairs_whole) {
     EXPECT_EQ(TruncateTitle(r.title), r.title.substr(0, r.kept)) << "ending " << testing::PrintToString(r.title.substr(1021));
 }
 
-TEST(browser_core_test, resource_urls_encode_what_res_would_misread) {
-  const std::wstring near(kMaxResModulePath - 7, L'a'), end = L"%5Ckp.exe/start.html";
+TEST(page_text_test, resource_urls_encode_what_res_would_misread) {
+  const std::wstring nearly(kMaxResModulePath - 7, L'a'), end = L"%5Ckp.exe/start.html";
   const struct Row { std::wstring path, url; } rows[] = {
       {L"C:\\C#\\kp.exe", L"res://C:%5CC%23" + end}, {L"D:\\100%41\\kp.exe", L"res://D:%5C100%2541" + end},
       {L"D:\\%\\kp.exe", L"res://D:%5C%25" + end}, {L"C:\\A b\\ c \\kp.exe", L"res://C:%5CA%20b%5C%20c%20" + end},
       {L"C:\\用户\\云播放𠮷\\kp.exe", L"res://C:%5C用户%5C云播放𠮷" + end},
       {L"\\\\server\\share\\kp.exe", L"res://%5C%5Cserver%5Cshare" + end},
-      {L"C:\\" + near + L".exe", L"res://C:%5C" + near + L".exe/start.html"},  // 259 characters
-      {L"C:\\" + near + L"a.exe", L"about:blank"}, {L"", L"about:blank"}};
+      {L"C:\\" + nearly + L".exe", L"res://C:%5C" + nearly + L".exe/start.html"},  // 259 characters
+      {L"C:\\" + nearly + L"a.exe", L"about:blank"}, {L"", L"about:blank"}};
   for (const Row& r : rows) EXPECT_EQ(ResourceUrl(r.path, L"start.html"), r.url) << r.path;
 }
 
-namespace {
-
 using namespace std::string_literals;
-using Bytes = std::vector<unsigned char>;
+using kp_test::DropBlock;
+using kp_test::Utf16;
 
-// A CF_HDROP block: the header (names' offset, wide flag), then `names` as they stand.
-Bytes Block(unsigned long offset, bool wide, const std::string& names, std::size_t size = 0) {
-  Bytes block(kDropHeaderSize);
-  for (int i = 0; i < 4; ++i) block[i] = static_cast<unsigned char>(offset >> (8 * i));
-  block[16] = wide;
-  block.insert(block.end(), names.begin(), names.end());
-  if (size) block.resize(size);
-  return block;
-}
-
-std::string Wide(const std::string& ascii) {
-  std::string wide;
-  for (const char c : ascii) wide += {c, '\0'};
-  return wide;
-}
-
-}  // namespace
-
-TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
+TEST(page_text_test, drop_lists_are_read_only_inside_their_block) {
   const std::string longName(kMaxDropPathLength + 1, 'n');
   // offsets: of the names read; refused when empty but for zero files
-  const struct Row { const char* what; Bytes block; std::vector<std::size_t> offsets; bool read, wide; } cases[] = {
-      {"smaller than the header", Block(20, true, ""s, 19), {}, false, false},
-      {"names inside the header", Block(16, true, Wide("a\0\0"s)), {}, false, false},
-      {"offset at the end", Block(20, true, ""s), {}, false, false},
-      {"offset past the end", Block(0xFFFFFFF0, true, Wide("a\0\0"s)), {}, false, false},
-      {"wide, zero files", Block(20, true, Wide("\0"s)), {}, true, true},
-      {"wide, two names", Block(20, true, Wide("ab\0c\0\0"s)), {20, 26}, true, true},
-      {"wide at an odd offset", Block(21, true, "x" + Wide("a\0\0"s)), {21}, true, true},
-      {"wide, no closing name", Block(20, true, Wide("ab\0c\0"s)), {}, false, false},
-      {"wide, no closing name, odd end", Block(20, true, Wide("ab\0"s) + "\0"s), {}, false, false},
-      {"ANSI, two names", Block(20, false, "ab\0c\0\0"s), {20, 23}, true, false},
-      {"ANSI, no closing name", Block(20, false, "ab\0c\0"s), {}, false, false},
-      {"a name too long to open", Block(20, false, longName + "\0a\0\0"s), {20 + longName.size() + 1}, true, false},
+  const struct Row { const char* what; std::string block; std::vector<std::size_t> offsets; bool read, wide; } cases[] = {
+      {"smaller than the header", DropBlock(20, true, ""s, 19), {}, false, false},
+      {"names inside the header", DropBlock(16, true, Utf16("a\0\0"s)), {}, false, false},
+      {"offset at the end", DropBlock(20, true, ""s), {}, false, false},
+      {"offset past the end", DropBlock(0xFFFFFFF0, true, Utf16("a\0\0"s)), {}, false, false},
+      {"wide, zero files", DropBlock({}), {}, true, true},
+      {"wide, two names", DropBlock({L"ab", L"c"}), {20, 26}, true, true},
+      {"wide at an odd offset", DropBlock(21, true, "x" + Utf16("a\0\0"s)), {21}, true, true},
+      {"wide, no closing name", DropBlock(20, true, Utf16("ab\0c\0"s)), {}, false, false},
+      {"wide, no closing name, odd end", DropBlock(20, true, Utf16("ab\0"s) + "\0"s), {}, false, false},
+      {"ANSI, two names", DropBlock({L"ab", L"c"}, false), {20, 23}, true, false},
+      {"ANSI, no closing name", DropBlock(20, false, "ab\0c\0"s), {}, false, false},
+      {"a name too long to open", DropBlock({kp_test::Widen(longName), L"a"}, false), {20 + longName.size() + 1}, true, false},
   };
   for (const Row& c : cases) {
-    const Bytes exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
+    const std::vector<unsigned char> exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
     DropList list;
     EXPECT_EQ(ReadDropList(exact.data(), exact.size(), list), c.read) << c.what;
     std::vector<std::size_t> offsets;
@@ -126,24 +108,24 @@ TEST(browser_core_test, drop_lists_are_read_only_inside_their_block) {
   }
 }
 
-TEST(browser_core_test, of_more_names_than_are_read_the_first_ones_whole) {
-  std::string many;
-  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many += Wide("C:\\" + std::to_string(i) + ".torrent\0"s);
-  const auto block = Block(20, true, many + "\0\0"s);
+TEST(page_text_test, of_more_names_than_are_read_the_first_ones_whole) {
+  std::vector<std::wstring> many;
+  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many.push_back(L"C:\\" + std::to_wstring(i) + L".torrent");
+  const std::string block = DropBlock(many);
   DropList list;
-  ASSERT_TRUE(ReadDropList(block.data(), block.size(), list));
+  ASSERT_TRUE(ReadDropList(reinterpret_cast<const unsigned char*>(block.data()), block.size(), list));
   ASSERT_EQ(list.names.size(), kMaxDropNames);
   EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
 }
 
-TEST(browser_core_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
+TEST(page_text_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
   const struct Row { int dpi, percent; } rows[] = {
       {96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
   for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
 }
 
 // Anywhere later, the control has already chosen IE 7's document mode for the page.
-TEST(browser_core_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
+TEST(page_text_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
   for (const char* name : {"start.html", "bridge.html"}) {
     const std::string page{std::istreambuf_iterator<char>(std::ifstream(KP_PAGES "/" + std::string(name)).rdbuf()), {}};
     const std::string allowed = " <!DOCTYPE <html <head <meta <title </title ";

@@ -40,6 +40,6 @@ int main() {
   return 0;
 }
 #else
-TEST(harness_test, ends) { End(); }
-TEST(harness_test, never_runs) {}
+TEST(crash_test, ends) { End(); }
+TEST(crash_test, never_runs) {}
 #endif

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "browser/page_text.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
 std::wstring VersionValue(const std::wstring& name) {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring path = kp_test::ThisExecutable();
   DWORD ignored = 0;
-  std::string block(GetFileVersionInfoSizeW(path, &ignored), '\0');
-  if (block.empty() || !GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data())) return L"?";
+  std::string block(GetFileVersionInfoSizeW(path.c_str(), &ignored), '\0');
+  if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return L"?";
   if (name == L"fixed") {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;

@@ -6,6 +6,7 @@
 #include "bencoding/sha1.h"
 #include "bencoding/text.h"
 #include "bencoding/torrent.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,9 @@ namespace {
 using namespace zv::encoding::bencoding;
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using kp_test::Widen;
 
 const std::string link_prefix = "magnet:?xt=urn:btih:";
-
-// Not std::filesystem's: natively it converts through the C locale, which knows no UTF-8.
-std::wstring widen(const std::string& utf8) {
-    std::wstring out;
-    utf8_to_wide(utf8.data(), utf8.size(), out);
-    return out;
-}
 
 std::string fixture_path(const std::string& file) { return KP_TORRENT_FIXTURES "/" + file; }
 
@@ -58,7 +53,7 @@ TEST(torrent_test, fixtures_match_independent_tools) {
         std::istringstream fields(line);
         ASSERT_TRUE(std::getline(fields, file, '\t') >> video >> hash) << line;
         SCOPED_TRACE(file);
-        expect_path(widen(fixture_path(file)), video, widen(hash == "-" ? "" : link_prefix + hash));
+        expect_path(Widen(fixture_path(file)), video, Widen(hash == "-" ? "" : link_prefix + hash));
     }
     EXPECT_GE(rows, 32) << "manifest.tsv missing or short in " KP_TORRENT_FIXTURES;
 }
@@ -119,7 +114,7 @@ TEST(torrent_test, the_drop_rule_gives_its_reason) {
     const fs::path huge = files.dir / "huge.torrent";
     std::ofstream(huge).close();
     fs::resize_file(huge, torrent_size_limit + 1);  // sparse: nothing is written
-    const auto fixture = [](const char* name) { return widen(fixture_path(name)); };
+    const auto fixture = [](const char* name) { return Widen(fixture_path(name)); };
     const struct row { std::wstring path; drop_verdict verdict; std::wstring link; } rows[] = {
         {files.copy("Film.TORRENT"), drop_verdict::link, files.link},
         {files.copy("copy.bin"), drop_verdict::not_torrent_name, L""},
@@ -133,7 +128,7 @@ TEST(torrent_test, the_drop_rule_gives_its_reason) {
         {fixture("hand_info_string.torrent"), drop_verdict::no_info, L""},
         {fixture("libtorrent_v2_only.torrent"), drop_verdict::v2_only, L""},
         {fixture("mktorrent_no_video.torrent"), drop_verdict::no_video,
-         widen(link_prefix + "FE7582EEFC598B2FC536BC1BEA85AAA1FFE97BFE")},
+         Widen(link_prefix + "FE7582EEFC598B2FC536BC1BEA85AAA1FFE97BFE")},
     };
     torrent_reader reader;
     for (const row& r : rows) {
@@ -231,7 +226,7 @@ TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
         }
     }
     // Just outside each narrowed second-byte range nothing decodes; how many U+FFFD is the platform's affair.
-    const std::wstring out = widen("\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80");
+    const std::wstring out = Widen("\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80");
     EXPECT_TRUE(!out.empty() && out.find_first_not_of(L'\uFFFD') == std::wstring::npos);
 }
 

@@ -20,7 +20,7 @@ int PaintedColumn(int width, int x, int dpi) {
   return column;
 }
 
-TEST(ui_test, caption_columns) {
+TEST(skin_geometry_test, caption_columns) {
   const struct Row { int dpi, width, x, column; } rows[] = {
       {96, 994, 0, -1}, {96, 994, 893, 750}, {96, 994, 894, 751}, {96, 994, 992, 849}, {96, 994, 993, -1}, {96, 850, 748, 747},
       {96, 850, 749, 750}, {96, 850, 848, 849}, {96, 850, 849, -1}, {96, 851, 749, 748}, {96, 851, 750, 750}, {96, 851, 850, -1},
@@ -30,7 +30,7 @@ TEST(ui_test, caption_columns) {
   for (const Row& r : rows) EXPECT_EQ(PaintedColumn(r.width, r.x, r.dpi), r.column) << r.dpi << " dpi, W " << r.width << " x " << r.x;
 }
 
-TEST(ui_test, grip_table) {
+TEST(skin_geometry_test, grip_table) {
   using C = GripCursor;
   const struct Row { int w, h, x, y; unsigned edges; C cursor; } rows[] = {
       // 994 x 628, border 2: left x < 2, top y < 2, right x >= 989, bottom y >= 623.
@@ -46,7 +46,7 @@ TEST(ui_test, grip_table) {
   }
 }
 
-TEST(ui_test, drag_step_table) {
+TEST(skin_geometry_test, drag_step_table) {
   const Rect r{100, 100, 800, 700}, atMin{100, 100, 680, 600};  // minimum 580 x 500
   const struct Row { const char* label; Rect window; unsigned edges; Point cur, last; Rect want; } rows[] = {
       {"left in, clamped", r, EDGE_LEFT, {300, 0}, {100, 0}, {220, 100, 800, 700}},
@@ -70,7 +70,7 @@ TEST(ui_test, drag_step_table) {
 // At every scale, from half to five times: neighbours touch without gap or overlap, the page
 // starts where the caption ends, the caption artwork covers the caption, and at the smallest
 // width the icon, the tabs (or the title) and the buttons keep clear of each other.
-TEST(ui_test, caption_layout_rules_hold_at_every_dpi) {
+TEST(skin_geometry_test, caption_layout_rules_hold_at_every_dpi) {
   for (int dpi = 48; dpi <= 480; ++dpi) {
     const Metrics m = MetricsAt(dpi);
     const int w = m.minWidth;
@@ -92,7 +92,7 @@ TEST(ui_test, caption_layout_rules_hold_at_every_dpi) {
   }
 }
 
-TEST(ui_test, caption_at_96_dpi) {
+TEST(skin_geometry_test, caption_at_96_dpi) {
   const Metrics m = MetricsAt(96);
   const struct Row { const char* label; Rect got, want; } rows[] = {
       {"close", CaptionButtonRect(994, 0), {966, 1, 994, 26}}, {"pin", CaptionButtonRect(994, 3), {882, 1, 910, 26}},
@@ -103,7 +103,7 @@ TEST(ui_test, caption_at_96_dpi) {
 }
 
 // Cut to the work area but never below the minimum, and moved back inside it by its top-left.
-TEST(ui_test, start_rect_table) {
+TEST(skin_geometry_test, start_rect_table) {
   const Rect screen{0, 0, 1280, 1024}, left{-1920, 0, 0, 1040};
   const struct Row { const char* label; Point placed; Rect work; int dpi; Rect want; } rows[] = {
       {"fits", {143, 198}, screen, 96, {143, 198, 1137, 826}},
@@ -116,7 +116,7 @@ TEST(ui_test, start_rect_table) {
 }
 
 // Auto-hide bars: two pixels kept free at their edges, on whichever monitor holds them.
-TEST(ui_test, maximize_rect_beside_auto_hide_bars) {
+TEST(skin_geometry_test, maximize_rect_beside_auto_hide_bars) {
   const Rect screen{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
   const struct Row { Rect monitor, work; unsigned edges; Rect want; } rows[] = {
       {screen, docked, 0, docked}, {screen, screen, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},

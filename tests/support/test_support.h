@@ -1,0 +1,61 @@
+// Helpers the tests share: wide text, dropped-file blocks, the caption's tips, and on Windows
+// where this executable lies.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <string>
+#include <vector>
+
+#include "bencoding/text.h"
+
+namespace kp_test {
+
+// UTF-8 to wide by the program's own rule (std::filesystem would go through the C locale).
+inline std::wstring Widen(const std::string& utf8) {
+  std::wstring out;
+  zv::encoding::bencoding::utf8_to_wide(utf8.data(), utf8.size(), out);
+  return out;
+}
+
+// Each ASCII character as one UTF-16LE unit: how a wide CF_HDROP list stores names.
+inline std::string Utf16(const std::string& ascii) {
+  std::string wide;
+  for (const char c : ascii) wide += {c, '\0'};
+  return wide;
+}
+
+// A CF_HDROP block: the 20-byte header (where the names start, the wide flag), then `names`
+// as they stand; a `size` cuts or pads the block.
+inline std::string DropBlock(unsigned long offset, bool wide, const std::string& names, std::size_t size = 0) {
+  std::string block(20, '\0');
+  for (int i = 0; i < 4; ++i) block[i] = static_cast<char>(offset >> (8 * i));
+  block[16] = wide;
+  block += names;
+  if (size) block.resize(size);
+  return block;
+}
+
+// A well-formed list of `paths`: ANSI keeps the low byte of each unit (ASCII paths only).
+inline std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
+  std::string names;
+  for (const std::wstring& path : paths) {
+    for (const wchar_t unit : path + L'\0') names += wide ? std::string{char(unit), char(unit >> 8)} : std::string(1, char(unit));
+  }
+  return DropBlock(20, wide, names + std::string(wide ? 2 : 1, '\0'));
+}
+
+// The caption buttons' tips as users read them.
+inline constexpr wchar_t kTipPin[] = L"置顶", kTipUnpin[] = L"取消置顶", kTipMinimize[] = L"最小化",
+                         kTipMaximize[] = L"最大化", kTipRestore[] = L"还原", kTipClose[] = L"关闭";
+
+#ifdef _WIN32
+inline std::wstring ThisExecutable() {
+  wchar_t path[MAX_PATH];
+  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+#endif
+
+}  // namespace kp_test
