@@ -17,10 +17,7 @@ STDMETHODIMP PageEvents::QueryInterface(REFIID iid, void** object) {
   return PagePart::QueryInterface(iid, object);
 }
 
-STDMETHODIMP PageEvents::GetTypeInfoCount(UINT* count) {
-  if (count) *count = 0;
-  return E_NOTIMPL;
-}
+STDMETHODIMP PageEvents::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
 
 STDMETHODIMP PageEvents::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 

@@ -217,18 +217,21 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   const fw::ComPtr<IWebBrowser2> control = own->browser;
   const BrowserCommandFn shipped = std::exchange(browserCommand, RecordCommand);
   own->ZoomToDpi(144);
+  fw::ComPtr<IDispatch> sink;  // as the control's connection point asks for it
+  ASSERT_EQ(own->Events()->QueryInterface(DIID_DWebBrowserEvents2, sink.PutVoid()), S_OK);
   VARIANT args[2] = {};  // URL, pDisp
   args[1].vt = VT_DISPATCH;
   for (IDispatch* frame : {static_cast<IDispatch*>(control.Get()), static_cast<IDispatch*>(Shared().page->browser.Get())}) {
     args[1].pdispVal = frame;
     for (UINT count : {2u, 1u}) {
       DISPPARAMS params{args, nullptr, count, 0};
-      own->Events()->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+      sink->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     }
   }
   const std::array<LONG, 3> zoom150 = {OLECMDID_OPTICAL_ZOOM, 0x10002, 150};  // high word: NOPERSIST
   EXPECT_EQ(commands, (std::vector<std::array<LONG, 3>>{zoom150, zoom150}));
   browserCommand = shipped;
+  sink.Reset();
   own->DestroyBrowserHost();
   EXPECT_EQ(own->AddRef() - 1, alone);
   own->Release();
