@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/single_instance.h"
+#include "bencoding/text.h"
 
 // Class and window name of the hidden window that receives kCommandMessage.
 inline constexpr wchar_t kCommandWindowName[] = L"MiniShellCommandWindow";
@@ -66,9 +67,6 @@ std::wstring ReadCommandArea(const volatile Unit* area) {
   return text;
 }
 
-inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // Writes text cut to at most kMaxCommandUnits (one less where the cut would split a
 // surrogate pair) and its terminator: the bound on any writer; ours never needs the cut.
 // The first unit is written last, so a reader polling for "pending" never sees a
@@ -76,8 +74,7 @@ inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 template <class Unit>
 void WriteCommandArea(volatile Unit* area, const std::wstring& text) {
   if (!area) return;
-  std::size_t n = text.size() < kMaxCommandUnits ? text.size() : kMaxCommandUnits;
-  if (n > 0 && n < text.size() && IsHighSurrogate(text[n - 1]) && IsLowSurrogate(text[n])) --n;
+  const std::size_t n = zv::encoding::bencoding::whole_units(text, kMaxCommandUnits);
   area[n] = 0;
   for (std::size_t i = 1; i < n; ++i) area[i] = static_cast<Unit>(text[i]);
   std::atomic_thread_fence(std::memory_order_release);

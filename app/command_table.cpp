@@ -14,7 +14,12 @@ bool CommandTable::Apply(const std::wstring& key, const std::wstring& value, Com
     // A relayed url comes from any process of the session; the user's own may be any page
     // but a script, and a refused one counts as none given.
     if (!(startup ? IsNavigableStartupUrl(value) : IsNavigableRelayedUrl(value))) return false;
-    target.Navigate(value);
+    if (startup) {
+      startupUrl = value;
+    } else {
+      startupUrl.reset();
+      target.Navigate(value);
+    }
   } else if (key == L"title") {
     target.SetTitle(TruncateTitle(value));
   } else if (key == L"startfrom" && value == kVip) {
@@ -22,6 +27,7 @@ bool CommandTable::Apply(const std::wstring& key, const std::wstring& value, Com
     target.SetVipMode();
   } else if (key == L"quitby" && value == kVip && (startup || vip)) {
     // Relayed, only the VIP client that started us may end us.
+    quitAtStart |= startup;
     target.Quit();
   } else if (key == L"operation" && value == L"bringwindowtotop" && !startup) {
     target.BringToFront();
@@ -41,8 +47,13 @@ void CommandTable::ApplyStartup(const std::vector<std::wstring>& tokens, const s
     urlGiven |= applied && key == L"url";
     titleGiven |= applied && key == L"title";
   }
-  if (!urlGiven) target.Navigate(defaultUrl);
+  if (!urlGiven) startupUrl = defaultUrl;
   if (!titleGiven) target.SetTitle(defaultTitle);
+}
+
+void CommandTable::FinishStartup() {
+  if (startupUrl && !quitAtStart) target.Navigate(*startupUrl);
+  startupUrl.reset();
 }
 
 void CommandTable::ApplyRelayed(const CommandList& list) {

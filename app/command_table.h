@@ -3,6 +3,7 @@
 // Portable: what a command does to the program goes through CommandTarget.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,12 @@ class CommandTable {
   explicit CommandTable(CommandTarget& target) : target(target) {}
 
   // The program's own tokens, in order; then the defaults for a url or title not given.
+  // The page is not asked for yet: see FinishStartup.
   void ApplyStartup(const std::vector<std::wstring>& tokens, const std::wstring& defaultUrl,
                     const std::wstring& defaultTitle);
+  // Navigates to the start-up page, once the window is on screen: unless start-up asked to
+  // quit, or a relayed url came first and stands.
+  void FinishStartup();
   // A relayed list, in key order.
   void ApplyRelayed(const CommandList& list);
 
@@ -39,4 +44,6 @@ class CommandTable {
 
   CommandTarget& target;
   bool vip = false;  // started by the VIP client: set once, never cleared
+  std::optional<std::wstring> startupUrl;  // until FinishStartup
+  bool quitAtStart = false;
 };

@@ -8,7 +8,6 @@
 
 namespace {
 
-// Registered on every Open, so a failed registration is tried again rather than remembered.
 bool RegisterCommandClass(WNDPROC proc) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
@@ -18,7 +17,7 @@ bool RegisterCommandClass(WNDPROC proc) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kCommandWindowName;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return fw::RegisterWindowClass(wc);
 }
 
 // A section that someone else made first with SEC_RESERVE, or partly committed, maps all
@@ -121,7 +120,9 @@ HANDLE CommandWindow::CreateArea(const wchar_t* name, const wchar_t* sddl, bool&
 
 bool CommandWindow::Open() {
   if (view) return true;
-  AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
+  // Missing on Wine and before Vista: lower-integrity senders then cannot reach us, which
+  // changes nothing for senders of our own level.
+  (void)AllowCommandMessage(L"user32.dll", "ChangeWindowMessageFilter");
   if (!ownWindow && RegisterCommandClass(fw::WindowThunk<CommandWindow>::Procedure)) {
     ownWindow = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,

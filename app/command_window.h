@@ -40,17 +40,17 @@ class CommandWindow {
 
   // Makes our own command window, never adopting one found (another program may have made
   // it), then creates or opens the shared area. True exactly when the area is mapped.
-  bool Open();
+  [[nodiscard]] bool Open();
   // A second start's Open: relays go to running, other processes' command windows tried in
   // that order, and no window of our own is made. True exactly when the area is mapped.
-  bool Attach(const std::vector<HWND>& running);
+  [[nodiscard]] bool Attach(const std::vector<HWND>& running);
   // A second start's relay of one text, in turn with our other senders: waits about a
   // second at most for a pending text, then for each target writes, posts and waits,
   // bounded, until its receiver has taken the text, withdrawing it when not. The targets
   // share the one bound; with one, it has all of it. A text the receiver would not read
   // whole (over kMaxSentUnits, or with a 0 in it) is not sent. An empty text counts as
   // delivered.
-  SendResult Send(const std::wstring& text);
+  [[nodiscard]] SendResult Send(const std::wstring& text);
   // A second start's clean-up after Send.
   void Close();
   // Listeners are called in the order they were added and never removed or owned.
@@ -62,18 +62,18 @@ class CommandWindow {
 
   // Calls function(kCommandMessage, MSGFLT_ADD) from an already-loaded module, so that
   // lower-integrity senders may post to us. False, and nothing done, when either is missing.
-  static bool AllowCommandMessage(const wchar_t* module, const char* function);
+  [[nodiscard]] static bool AllowCommandMessage(const wchar_t* module, const char* function);
   // Creates or opens a paging-file mapping of kCommandAreaBytes guarded by the security
   // descriptor string sddl, or by default security when sddl cannot be converted.
-  static HANDLE CreateArea(const wchar_t* name, const wchar_t* sddl, bool& existed);
+  [[nodiscard]] static HANDLE CreateArea(const wchar_t* name, const wchar_t* sddl, bool& existed);
 
  private:
   friend struct fw::WindowThunk<CommandWindow>;
   static LRESULT Unattached(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  SendResult SendTo(HWND target, const std::wstring& text, ULONGLONG takenWaitMs);
+  [[nodiscard]] SendResult SendTo(HWND target, const std::wstring& text, ULONGLONG takenWaitMs);
   void OnCommandMessage();
-  bool OpenArea();
+  [[nodiscard]] bool OpenArea();
 
   HWND ownWindow = nullptr;
   std::vector<HWND> targets;

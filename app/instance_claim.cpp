@@ -16,15 +16,22 @@ namespace {
 constexpr ULONGLONG kClaimWaitMs = 10000;
 constexpr DWORD kClaimPollMs = 20;
 
-// Every window of our class and name in other processes, topmost first. Any program may
-// make one, so each is only a candidate: the one that takes the text is the instance.
-std::vector<HWND> OtherCommandWindows() {
-  std::vector<HWND> windows;
-  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kCommandWindowName, kCommandWindowName));) {
+// The next window of our class and name in another process after `after` (null: from the
+// top), or null. Any program may make one, so each is only a candidate: the one that takes
+// the text is the instance.
+HWND NextCommandWindow(HWND after) {
+  for (HWND window = after; (window = FindWindowExW(nullptr, window, kCommandWindowName, kCommandWindowName));) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != GetCurrentProcessId()) windows.push_back(window);
+    if (owner != GetCurrentProcessId()) return window;
   }
+  return nullptr;
+}
+
+// Every such window after `after`, topmost first.
+std::vector<HWND> OtherCommandWindows(HWND after) {
+  std::vector<HWND> windows;
+  for (HWND window = after; (window = NextCommandWindow(window));) windows.push_back(window);
   return windows;
 }
 
@@ -47,10 +54,17 @@ StartRole ClaimInstance(const wchar_t* commandLine, HANDLE* instanceMutex) {
     // Not kept: once the running instance is gone, only it kept the name alive, and a start
     // that is still waiting can become the first.
     CloseHandle(mutex);
-    const std::vector<HWND> targets = OtherCommandWindows();
-    if (!targets.empty()) {
+    // The topmost candidate first, alone: under Wine a search that goes on past it to the
+    // end of the list costs a start tens of milliseconds, and it is nearly always the instance.
+    const HWND topmost = NextCommandWindow(nullptr);
+    if (topmost) {
       CommandWindow& channel = CommandWindow::Instance();
-      const auto sent = channel.Attach(targets) ? channel.Send(relay.text) : CommandWindow::SendResult::kNotDelivered;
+      auto sent = channel.Attach({topmost}) ? channel.Send(relay.text) : CommandWindow::SendResult::kNotDelivered;
+      if (sent == CommandWindow::SendResult::kNotDelivered) {
+        // It took nothing: the others, if any, in the order a whole search gives.
+        const std::vector<HWND> rest = OtherCommandWindows(topmost);
+        if (!rest.empty()) sent = channel.Attach(rest) ? channel.Send(relay.text) : sent;
+      }
       channel.Close();
       // A line too long for the area brought the window to the front, but did not arrive.
       if (sent == CommandWindow::SendResult::kDelivered) return relay.whole ? StartRole::kRelayed : StartRole::kNotRelayed;

@@ -15,4 +15,4 @@ enum class StartRole {
 // Exit code of a second start whose command line did not reach the running instance.
 inline constexpr int kExitNotRelayed = 3;
 
-StartRole ClaimInstance(const wchar_t* commandLine, HANDLE* instanceMutex);
+[[nodiscard]] StartRole ClaimInstance(const wchar_t* commandLine, HANDLE* instanceMutex);

@@ -36,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLin
   InitCommonControlsEx(&controls);
   const HRESULT module = fw::appModule.Init(instance);
   if (SUCCEEDED(status)) status = module;
-  fw::AxWinInit();
+  // Without the host class the window still opens, with an empty page area.
+  (void)fw::AxWinInit();
 
   int exitCode = 0;
   if (SUCCEEDED(status)) exitCode = shellApp.Run(commandLine, showCommand);

@@ -20,14 +20,22 @@ std::wstring ShellApp::DefaultUrl() {
 
 int ShellApp::Run(const wchar_t* commandLine, int showCommand) {
   fw::MessageLoop loop;
-  fw::appModule.AddMessageLoop(&loop);
+  (void)fw::appModule.AddMessageLoop(&loop);  // refused only to a second loop; there is one thread
   if (!mainWindow.Create()) {
     fw::appModule.RemoveMessageLoop();
     return 0;
   }
   CommandWindow::Instance().AddListener(this);
   commands.ApplyStartup(SplitCommandLine(commandLine ? commandLine : L""), DefaultUrl(), kDefaultTitle);
-  if (!quitting) ShowWindow(mainWindow.Handle(), showCommand);
+  if (!quitting) {
+    ShowWindow(mainWindow.Handle(), showCommand);
+    // Painted now; what nothing drawn needs waits until the paint is on screen.
+    UpdateWindow(mainWindow.Handle());
+    loop.WhenIdle([this] {
+      commands.FinishStartup();
+      mainWindow.AddTips();
+    });
+  }
   const int exitCode = loop.Run();
   // A quit by command leaves the window: release the page while COM is still up, and
   // before the loop it drops itself from is gone.

@@ -81,7 +81,10 @@ void read_only(benchmark::State& state) {
     if (!reference_bytes(state, bytes)) return;
     const std::wstring path = reference_path();
     for (auto _ : state) {
-        read_file_bounded(path, torrent_size_limit, bytes);
+        if (read_file_bounded(path, torrent_size_limit, bytes) != file_read_result::ok) {
+            state.SkipWithError("the reference torrent could not be read");
+            break;
+        }
         benchmark::DoNotOptimize(bytes.data.get());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size));

@@ -36,15 +36,15 @@ private:
 
 // Reads the whole file into `out` unless it holds more than `limit` bytes. A read error
 // part-way leaves what was read before it (the caller inspects that much).
-file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out);
+[[nodiscard]] file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out);
 // The same into `buffer`: `out` then points into it, valid until its next read or its end.
-file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out, read_buffer& buffer);
+[[nodiscard]] file_read_result read_file_bounded(const std::wstring& path, std::size_t limit, file_bytes& out, read_buffer& buffer);
 
 // Platform glue. Opens for raw byte reading, sharing the file with any writer; null on failure.
-std::FILE* open_for_reading(const std::wstring& path);
+[[nodiscard]] std::FILE* open_for_reading(const std::wstring& path);
 // The file's size from its end position; negative when the stream cannot seek.
 long long stream_size(std::FILE* file);
 // Maps `size` bytes of the file read-only; false, with out untouched, where it does not.
-bool map_file(std::FILE* file, long long size, file_bytes& out);
+[[nodiscard]] bool map_file(std::FILE* file, long long size, file_bytes& out);
 
 }  // namespace zv::encoding::bencoding

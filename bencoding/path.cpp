@@ -1,5 +1,7 @@
 #include "bencoding/path.h"
 
+#include "bencoding/text.h"
+
 namespace zv::encoding::bencoding {
 
 std::wstring path_file_name(const std::wstring& path) {
@@ -14,14 +16,11 @@ std::wstring path_extension(const std::wstring& path) {
 }
 
 bool is_torrent_path(const std::wstring& path) {
-    static constexpr wchar_t upper[] = L"TORRENT";
+    static constexpr wchar_t lower[] = L"torrent";
     const std::wstring ext = path_extension(path);
-    if (ext.size() != sizeof upper / sizeof upper[0] - 1) return false;
+    if (ext.size() != sizeof lower / sizeof lower[0] - 1) return false;
     for (std::size_t i = 0; i < ext.size(); ++i) {
-        wchar_t c = ext[i];
-        // ASCII letters only: no locale case rule may turn another name into a match.
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-        if (c != upper[i]) return false;
+        if (ascii_lower(ext[i]) != lower[i]) return false;
     }
     return true;
 }

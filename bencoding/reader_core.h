@@ -124,12 +124,14 @@ public:
     std::size_t pos() const { return static_cast<std::size_t>(p_ - base_); }
 
     int get_char() {
+        // Bencode has no white space between tokens; anything above ' ' is no space.
+        if (!failed_ && p_ < end_ && *p_ > ' ') return *p_++;
         if (!skip_space()) return -1;
         return *p_++;
     }
     void putback(char) { --p_; }  // only ever right after get_char took a byte
 
-    bool get_int64(std::int64_t& x) { return skip_space() && decimal(x); }
+    bool get_int64(std::int64_t& x) { return (!failed_ && p_ < end_ && *p_ > ' ') ? decimal(x) : skip_space() && decimal(x); }
     bool get_int32(std::int32_t& n) {
         std::int64_t x = 0;
         if (!get_int64(x)) return false;
@@ -166,7 +168,11 @@ private:
         if (*p_ == '-' || *p_ == '+') negative = *p_++ == '-';
         const std::uint64_t max = negative ? std::uint64_t{1} << 63 : INT64_MAX;
         std::uint64_t value = 0;
-        bool any = false, overflow = false;
+        // No 18 digits overflow, so only longer numbers are checked digit by digit.
+        const unsigned char* const first = p_;
+        const unsigned char* const unchecked = end_ - p_ > 18 ? p_ + 18 : end_;
+        for (; p_ < unchecked && *p_ >= '0' && *p_ <= '9'; ++p_) value = value * 10 + (*p_ - '0');
+        bool any = p_ > first, overflow = false;
         for (; p_ < end_ && *p_ >= '0' && *p_ <= '9'; ++p_) {
             const unsigned digit = *p_ - '0';
             any = true;

@@ -15,6 +15,6 @@ struct span {
 // Reads one value starting at data[pos] exactly as operator>> would from a fresh stream
 // (classic locale) holding data[pos..size). True when it was read completely; then `out` is
 // its span. Allocates nothing.
-bool scan_value(const char* data, std::size_t size, std::size_t pos, span& out);
+[[nodiscard]] bool scan_value(const char* data, std::size_t size, std::size_t pos, span& out);
 
 }  // namespace zv::encoding::bencoding

@@ -13,14 +13,35 @@ namespace zv::encoding::bencoding {
 
 namespace {
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool ascii_iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-    return true;
+// A short text folded to lower case and packed with its length into one number, so that an
+// extension is compared with each entry in one step instead of byte by byte.
+constexpr std::uint64_t packed_lower(std::string_view text) {
+    std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(ascii_lower(text[i]))) << (8 * i);
+    return key;
 }
+
+// video_extensions cut into its entries at compile time; every entry is far below 7 bytes.
+struct extension_set {
+    std::uint64_t keys[32] = {};
+    std::size_t count = 0, shortest = 0, longest = 0;
+    constexpr extension_set() {
+        std::string_view list = video_extensions;
+        while (!list.empty() && count < 32) {
+            const std::size_t end = list.find(';');
+            const std::string_view entry = list.substr(0, end);
+            keys[count++] = packed_lower(entry);
+            if (shortest == 0 || entry.size() < shortest) shortest = entry.size();
+            if (entry.size() > longest) longest = entry.size();
+            if (end == std::string_view::npos) break;
+            list.remove_prefix(end + 1);
+        }
+    }
+};
+constexpr extension_set video_set;
+static_assert(video_set.longest < 8 && video_set.shortest >= 2, "entries must pack into a key");
 
 // A name is judged by the text the writer gives for it. For a string that is its length, ":"
 // and its bytes, so the part from the last "." is the name's own extension. The text of any
@@ -45,13 +66,14 @@ public:
     bool integer(std::int64_t x, std::size_t depth, std::size_t, std::size_t) {
         const slot s = take_slot();
         if (s == slot::meta_version) meta_version = x;
-        if (parent(depth) == role::path) last_video = false;
+        if (parent(depth) == role::path) last_name = no_name;
         return depth > 0 && s != slot::info;  // a root or an info that is no dictionary: nothing to find
     }
     bool string(std::string_view& bytes, std::size_t depth, std::size_t, std::size_t) {
         const slot s = take_slot();
         if (s == slot::name) name_video = names_video(bytes);
-        if (parent(depth) == role::path) last_video = names_video(bytes);
+        // Only a path's last element is its file name: the folders before it are never judged.
+        if (parent(depth) == role::path) last_name = bytes;
         return depth > 0 && s != slot::info;
     }
     bool open(int kind, std::size_t depth, std::size_t begin) {
@@ -70,9 +92,9 @@ public:
             seen_path = path_video = false;
         } else if (s == slot::path && !dictionary) {
             r = role::path;
-            last_video = false;
+            last_name = no_name;
         } else if (parent(depth) == role::path) {
-            last_video = false;  // a container as a path's element names no file
+            last_name = no_name;  // a container as a path's element names no file
         }
         if (depth < followed) roles[depth] = r;
         return true;
@@ -103,7 +125,7 @@ public:
             found = true;
             return false;  // all is known
         case role::path:
-            path_video = last_video;
+            path_video = last_name.data() != nullptr && names_video(last_name);
             break;
         case role::entry:
             files_video = files_video || path_video;
@@ -139,7 +161,9 @@ private:
     slot pending = slot::none;
     bool seen_info = false, seen_files = false, seen_name = false, seen_meta_version = false, seen_path = false;
     bool files_list = false, files_video = false, name_video = false;
-    bool path_video = false, last_video = false, has_pieces = false;
+    bool path_video = false, has_pieces = false;
+    static constexpr std::string_view no_name{};
+    std::string_view last_name;  // the path's last element so far, when a string; it points into the file
     std::int64_t meta_version = 0;
 };
 
@@ -179,14 +203,11 @@ std::wstring widen(const std::string& ascii) {
 }  // namespace
 
 bool is_video_extension(std::string_view candidate) {
-    if (candidate.size() < 2) return false;  // no name is a video for a lone "."
-    std::string_view list = video_extensions;
-    while (!list.empty()) {
-        const std::size_t end = list.find(';');
-        if (ascii_iequal(candidate, list.substr(0, end))) return true;
-        if (end == std::string_view::npos) break;
-        list.remove_prefix(end + 1);
-    }
+    // Most names of a large torrent fail here, on their length alone.
+    if (candidate.size() < video_set.shortest || candidate.size() > video_set.longest) return false;
+    const std::uint64_t key = packed_lower(candidate);
+    for (std::size_t i = 0; i < video_set.count; ++i)
+        if (video_set.keys[i] == key) return true;
     return false;
 }
 

@@ -49,7 +49,7 @@ struct torrent_facts {
     drop_verdict verdict = drop_verdict::not_torrent_name;
     bool readable = true;
 };
-torrent_facts torrent_inspect(const std::wstring& path);
+[[nodiscard]] torrent_facts torrent_inspect(const std::wstring& path);
 
 // The same answers for files read one after another into one buffer, as a drop reads them.
 class torrent_reader {
@@ -57,9 +57,9 @@ public:
     // The drop rule. A name that does not end in ".torrent" is refused before the file is
     // opened; the rest must read whole within torrent_size_limit, hold a v1 info dictionary
     // and name a video. Without `link_wanted` the SHA-1 is skipped and a link left empty.
-    dropped_file judge(const std::wstring& path, bool link_wanted = true);
+    [[nodiscard]] dropped_file judge(const std::wstring& path, bool link_wanted = true);
     bool has_video(const std::wstring& path) { return judge(path, false).verdict == drop_verdict::link; }
-    torrent_facts inspect(const std::wstring& path);
+    [[nodiscard]] torrent_facts inspect(const std::wstring& path);
 
 private:
     dropped_file judge_content(const std::wstring& path, bool link_wanted);

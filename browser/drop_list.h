@@ -30,4 +30,4 @@ inline constexpr std::size_t kMaxDropNames = 65536;
 // inside the block. Names longer than kMaxDropPathLength, and those after the first
 // kMaxDropNames, are left out. One pass: each
 // character is looked at once, so a list of many names costs in proportion.
-bool ReadDropList(const unsigned char* block, std::size_t size, DropList& out);
+[[nodiscard]] bool ReadDropList(const unsigned char* block, std::size_t size, DropList& out);

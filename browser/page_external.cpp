@@ -32,15 +32,8 @@ std::wstring TextProperty(IDispatch* object, const wchar_t* name) {
 
 // "length" when the object has one, else the variables of its type information.
 unsigned NavCount(IDispatch* list) {
-  LPOLESTR names[1] = {const_cast<LPOLESTR>(L"length")};
-  DISPID id = DISPID_UNKNOWN;
-  if (SUCCEEDED(list->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id))) {
-    Variant length;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    const HRESULT hr =
-        list->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &length.value, nullptr, nullptr);
-    return SUCCEEDED(hr) && length.value.vt == VT_I4 ? NavItemCount(length.value.lVal) : 0;
-  }
+  Variant length;
+  if (GetProperty(list, L"length", length)) return length.value.vt == VT_I4 ? NavItemCount(length.value.lVal) : 0;
   fw::ComPtr<ITypeInfo> info;
   if (FAILED(list->GetTypeInfo(0, 0, info.Put())) || !info) return 0;
   TYPEATTR* attributes = nullptr;

@@ -20,11 +20,11 @@ PageHost::~PageHost() { DestroyBrowserHost(); }
 void PageHost::CreateBrowserHost(HWND mainWindow, const RECT& place, PageHostCallback* caller,
                                  const wchar_t* control) {
   owner = caller;
-  host.Create(mainWindow, place, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  // Without a host or a control the window still opens, with an empty page area.
+  if (!host.Create(mainWindow, place, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS)) return;
   fw::ComPtr<IUnknown> unknown;
-  host.CreateControlEx(control, unknown.Put());
-  if (unknown) unknown.As(IID_IWebBrowser2, browser);
-  host.SetUIHandler(DocHost());
+  if (SUCCEEDED(host.CreateControlEx(control, unknown.Put()))) unknown.As(IID_IWebBrowser2, browser);
+  (void)host.SetUIHandler(DocHost());  // fails only without the site that Create made
   if (!browser) return;
   browser->put_Silent(VARIANT_TRUE);  // no dialogs of the control's own
   zoomDpi = fw::WindowDpi(mainWindow);

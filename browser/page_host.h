@@ -69,9 +69,9 @@ class PageHost : public PageLife {
   // already in the page, so typing reaches it without a click.
   void DocumentComplete(IDispatch* documentBrowser);
   // Calls a global function of the page's script.
-  HRESULT CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result);
+  [[nodiscard]] HRESULT CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result);
   // Its second half: look the name up in a script object and invoke it as a method.
-  static HRESULT CallScriptFunction(IDispatch* script, const wchar_t* name, DISPPARAMS* params, VARIANT* result);
+  [[nodiscard]] static HRESULT CallScriptFunction(IDispatch* script, const wchar_t* name, DISPPARAMS* params, VARIANT* result);
 
   // Started by the VIP client: no context menu, no drops, window.external silent.
   void SetVipMode() { vipMode = true; }

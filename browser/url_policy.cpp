@@ -1,12 +1,14 @@
 // Url and title rules: see url_policy.h.
 #include "browser/url_policy.h"
 
+#include "bencoding/text.h"
+
+namespace bt = zv::encoding::bencoding;
+
 const wchar_t* const linkPrefixes[5] = {L"http://", L"ftp://", L"ed2k://", L"strovik://",
                                         L"magnet:?"};
 
 namespace {
-
-wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // Browsers skip these before the scheme, so a check must skip them too.
 std::size_t SkipLeadingBlanks(const std::wstring& url) {
@@ -23,14 +25,11 @@ bool SchemeStartsWith(const std::wstring& url, std::size_t from, const std::wstr
   std::size_t matched = 0;
   for (std::size_t i = from; i < url.size() && matched < prefix.size(); ++i) {
     if (IsTabOrLineBreak(url[i])) continue;
-    if (FoldAscii(url[i]) != prefix[matched]) return false;
+    if (bt::ascii_lower(url[i]) != prefix[matched]) return false;
     ++matched;
   }
   return matched == prefix.size();
 }
-
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
@@ -39,7 +38,7 @@ bool IsLink(const std::wstring& text) {
     const std::wstring p(prefix);
     if (text.size() < p.size()) continue;
     bool same = true;
-    for (std::size_t i = 0; i < p.size() && same; ++i) same = FoldAscii(text[i]) == FoldAscii(p[i]);
+    for (std::size_t i = 0; i < p.size() && same; ++i) same = bt::ascii_lower(text[i]) == bt::ascii_lower(p[i]);
     if (same) return true;
   }
   return false;
@@ -51,7 +50,7 @@ bool IsNavigableRelayedUrl(const std::wstring& url) {
   static const std::wstring https = L"https://";
   if (rest.size() < https.size()) return false;
   for (std::size_t i = 0; i < https.size(); ++i) {
-    if (FoldAscii(rest[i]) != https[i]) return false;
+    if (bt::ascii_lower(rest[i]) != https[i]) return false;
   }
   return true;
 }
@@ -62,10 +61,7 @@ bool IsNavigableStartupUrl(const std::wstring& url) {
 }
 
 std::wstring TruncateTitle(const std::wstring& title) {
-  if (title.size() <= kMaxTitleLength) return title;
-  std::size_t cut = kMaxTitleLength;
-  if (IsHighSurrogate(title[cut - 1]) && IsLowSurrogate(title[cut])) --cut;
-  return title.substr(0, cut);
+  return title.substr(0, bt::whole_units(title, kMaxTitleLength));
 }
 
 std::wstring ResourceUrl(const std::wstring& modulePath, const std::wstring& name) {

@@ -2,7 +2,6 @@
 #include "framework/app_module.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace fw {
 
@@ -31,6 +30,9 @@ bool MessageLoop::PreTranslate(MSG* msg) {
 int MessageLoop::Run() {
   MSG msg = {};
   for (;;) {
+    // Finding the queue empty also hands what was drawn to the screen, so the task runs
+    // after the painting is seen, not merely done.
+    if (idleTask && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) std::exchange(idleTask, nullptr)();
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) continue;
     if (got == 0) return static_cast<int>(msg.wParam);
@@ -51,6 +53,6 @@ bool AppModule::AddMessageLoop(MessageLoop* added) {
   return true;
 }
 
-bool AppModule::RemoveMessageLoop() { return std::exchange(loop, nullptr) != nullptr; }
+void AppModule::RemoveMessageLoop() { loop = nullptr; }
 
 }  // namespace fw

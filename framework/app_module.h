@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -24,24 +26,28 @@ class MessageLoop {
 
   // Runs until WM_QUIT and returns its value.
   int Run();
+  // Runs task once, the first time the loop finds no message waiting, paints included; never
+  // if the loop ends first.
+  void WhenIdle(std::function<void()> task) { idleTask = std::move(task); }
 
   // Offers msg to the filters, last registered first. Public for tests.
   bool PreTranslate(MSG* msg);
 
  private:
   std::vector<MessageFilter*> filters;
+  std::function<void()> idleTask;
 };
 
 class AppModule {
  public:
   // Start-up's status: the program's instance handle must be known.
-  HRESULT Init(HINSTANCE instance);
+  [[nodiscard]] HRESULT Init(HINSTANCE instance);
   void Term();
 
   // The one user-interface thread's loop: windows find it here to register their filters.
   // False when a loop is registered already.
-  bool AddMessageLoop(MessageLoop* loop);
-  bool RemoveMessageLoop();
+  [[nodiscard]] bool AddMessageLoop(MessageLoop* loop);
+  void RemoveMessageLoop();
   // The registered loop, or null.
   MessageLoop* GetMessageLoop() const { return loop; }
 

@@ -3,6 +3,7 @@
 #include "framework/ax_host.h"
 
 #include "framework/ax_site.h"
+#include "framework/window_thunk.h"
 
 namespace fw {
 namespace {
@@ -52,19 +53,15 @@ bool AxWinInit() {
   const HINSTANCE module = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  const bool registered = GetClassInfoExW(module, kAxWinClass, &windowClass) || [&] {
-    windowClass.lpfnWndProc = HostWindowProc;
-    windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kAxWinClass;
-    return RegisterClassExW(&windowClass) != 0;
-  }();
-  return registered && AxGetHostMessage() != 0;
+  windowClass.lpfnWndProc = HostWindowProc;
+  windowClass.hInstance = module;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kAxWinClass;
+  return RegisterWindowClass(windowClass) && AxGetHostMessage() != 0;
 }
 
 HWND AxWindow::Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, UINT id) {
-  if (window) return nullptr;
-  AxWinInit();
+  if (window || !AxWinInit()) return nullptr;
   window = CreateWindowExW(exStyle, kAxWinClass, L"", style, rect.left, rect.top, rect.right - rect.left,
                            rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);

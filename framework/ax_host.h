@@ -20,7 +20,7 @@ UINT AxGetHostMessage();
 inline constexpr UINT WM_FORWARDMSG = 0x037F;
 
 // Registers the host window class and message. Safe to call again.
-bool AxWinInit();
+[[nodiscard]] bool AxWinInit();
 
 // The owner's handle on a host window.
 class AxWindow {
@@ -29,15 +29,15 @@ class AxWindow {
   AxWindow(const AxWindow&) = delete;
   AxWindow& operator=(const AxWindow&) = delete;
 
-  HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0, UINT id = 0);
+  [[nodiscard]] HWND Create(HWND parent, const RECT& rect, DWORD style, DWORD exStyle = 0, UINT id = 0);
   void Destroy();
   HWND Handle() const { return window; }
 
   // clsidText: "{…}" or a ProgID. The control's IUnknown comes back with one reference.
-  HRESULT CreateControlEx(const wchar_t* clsidText, IUnknown** control);
+  [[nodiscard]] HRESULT CreateControlEx(const wchar_t* clsidText, IUnknown** control);
   // Who answers the page's document-host questions; held until the window goes. What it
   // leaves open (no handler, or a null answer) the host answers as the control's default.
-  HRESULT SetUIHandler(IDocHostUIHandler* handler);
+  [[nodiscard]] HRESULT SetUIHandler(IDocHostUIHandler* handler);
   // UI-activates the control, which takes the focus; nothing without one.
   void UIActivate();
 

@@ -19,7 +19,7 @@ class AxSite final : public IOleClientSite, public IOleInPlaceSite, public IOleI
 
   IUnknown* Identity() { return static_cast<IOleClientSite*>(this); }
   bool HasControl() const { return static_cast<bool>(control); }
-  HRESULT CreateControl(const wchar_t* clsidText, IUnknown** out);
+  [[nodiscard]] HRESULT CreateControl(const wchar_t* clsidText, IUnknown** out);
   void SetHandler(IDocHostUIHandler* owner) { handler = owner; }
 
   // The window is going away: the control lets go of its sites before the window does.

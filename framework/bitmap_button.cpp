@@ -26,7 +26,7 @@ bool RegisterButtonClass(HINSTANCE instance, WNDPROC proc) {
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   wc.lpszClassName = kClassName;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterWindowClass(wc);
 }
 
 }  // namespace

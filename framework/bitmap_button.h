@@ -25,7 +25,7 @@ class BitmapButton {
   BitmapButton& operator=(const BitmapButton&) = delete;
 
   // Creates the child window (class "WTL_BitmapButton"). Null on failure.
-  HWND Create(HWND parent, const RECT& rect, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
+  [[nodiscard]] HWND Create(HWND parent, const RECT& rect, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
   void Destroy();
   HWND Handle() const { return window; }
 

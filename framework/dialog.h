@@ -71,7 +71,7 @@ class Dialog {
   Dialog& operator=(const Dialog&) = delete;
 
   // Null on failure. initParam reaches WM_INITDIALOG as its lParam.
-  HWND Create(HINSTANCE instance, UINT templateId, HWND parent = nullptr, LPARAM initParam = 0);
+  [[nodiscard]] HWND Create(HINSTANCE instance, UINT templateId, HWND parent = nullptr, LPARAM initParam = 0);
   BOOL DestroyWindow();
   HWND Handle() const { return window; }
 

@@ -12,6 +12,12 @@ namespace fw {
 //   static LRESULT Unattached(HWND, UINT, WPARAM, LPARAM);      // before WM_NCCREATE
 // (a top-level window gets WM_GETMINMAXINFO before WM_NCCREATE). The object is already
 // let go of when its HandleMessage sees WM_NCDESTROY, so it may be destroyed from there.
+// Registered now or before: a class is registered on every use, so a failure is tried again
+// rather than remembered for the life of the process.
+[[nodiscard]] inline bool RegisterWindowClass(const WNDCLASSEXW& windowClass) {
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 template <class T>
 struct WindowThunk {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -22,7 +22,8 @@ void CaptionTabs::Create(HWND parent, int dpi) {
     auto button = std::make_unique<TabButton>();
     button->SetImageList(fw::LoadImageStripAt(module, skin::ArtworkId(tab.artwork, dpi), r.Width(), r.Height(), 3));
     button->SetImages(wcscmp(tab.section, kTabShownCurrentAtFirst) == 0 ? 2 : 0, 2, 1, 2);
-    button->Create(parent, RECT{r.left, r.top, r.right, r.bottom}, tab.id);
+    // Kept even if it failed, so that buttons[i] stays kCaptionTabs[i]; a tab not made is not shown.
+    (void)button->Create(parent, RECT{r.left, r.top, r.right, r.bottom}, tab.id);
     buttons.push_back(std::move(button));
   }
 }

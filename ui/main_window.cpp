@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/dpi.h"
 #include "res/resource.h"
@@ -135,6 +136,7 @@ void MainWindow::LayOut() {
 
   frame.DestroyButtons();
   if (buttonTips) ::DestroyWindow(buttonTips);
+  buttonTips = nullptr;
   static const struct {
     UINT id, bitmap;
     const wchar_t* tip;
@@ -142,18 +144,16 @@ void MainWindow::LayOut() {
                   {SC_MAXIMIZE, IDB_MAXIMIZE, kTipMaximize},
                   {SC_MINIMIZE, IDB_MINIMIZE, kTipMinimize},
                   {ID_PIN, IDB_PIN_ON, kTipPin}};
-  buttonTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, window, nullptr, Module(), nullptr);
-  SendMessageW(buttonTips, TTM_ACTIVATE, TRUE, 0);
   int index = 0;
   for (const auto& b : kButtons) {
     const RECT place = ToRECT(skin::CaptionButtonRect(client.right, index++, dpi));
     if (fw::BitmapButton* button = frame.AddButton(place, b.id, ButtonImages(b.bitmap), 0, 2, 1, 2)) {
-      SetButtonTip(button, b.tip, TTM_ADDTOOLW);
+      SetButtonTip(button, b.tip);
     }
   }
   SetPinned(pinned);
   if (frame.Maximized()) MaximizeChanged(true);
+  if (tipsAdded) AddTips();
 
   if (captionIcon) DestroyIcon(captionIcon);
   captionIcon =
@@ -173,6 +173,23 @@ void MainWindow::LayOut() {
   page->ResizeBrowserHost(BrowserPlace(window, dpi));
 }
 
+void MainWindow::AddTips() {
+  tipsAdded = true;
+  if (!Handle() || buttonTips) return;
+  buttonTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, Handle(), nullptr, Module(), nullptr);
+  SendMessageW(buttonTips, TTM_ACTIVATE, TRUE, 0);
+  // Each button's text is its tip for the state it shows.
+  for (UINT id : {SC_CLOSE, SC_MINIMIZE, SC_MAXIMIZE, ID_PIN}) {
+    if (fw::BitmapButton* button = frame.FindButton(id)) {
+      wchar_t tip[16] = {};
+      GetWindowTextW(button->Handle(), tip, static_cast<int>(std::size(tip)));
+      SetButtonTip(button, tip, TTM_ADDTOOLW);
+    }
+  }
+  if (pinned) PlaceTopmost(true);  // with the new tips detached, as for any pin
+}
+
 void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT message) {
   TTTOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
@@ -181,29 +198,27 @@ void MainWindow::SetButtonTip(fw::BitmapButton* button, const wchar_t* tip, UINT
   tool.uId = reinterpret_cast<UINT_PTR>(button->Handle());
   tool.hinst = Module();
   tool.lpszText = const_cast<wchar_t*>(tip);
-  SendMessageW(buttonTips, message, 0, reinterpret_cast<LPARAM>(&tool));
+  if (buttonTips) SendMessageW(buttonTips, message, 0, reinterpret_cast<LPARAM>(&tool));
   SetWindowTextW(button->Handle(), tip);
 }
 
-void MainWindow::MaximizeChanged(bool isMaximized) {
-  fw::BitmapButton* button = frame.FindButton(SC_MAXIMIZE);
+void MainWindow::SwapButtonLook(UINT id, UINT bitmapId, const wchar_t* tip) {
+  fw::BitmapButton* button = frame.FindButton(id);
   if (!button) return;
-  button->SetImageList(ButtonImages(isMaximized ? IDB_RESTORE : IDB_MAXIMIZE));
+  button->SetImageList(ButtonImages(bitmapId));
   button->SetImages(0, 2, 1, 2);
   RedrawNow(button->Handle());
-  SetButtonTip(button, isMaximized ? kTipRestore : kTipMaximize);
+  SetButtonTip(button, tip);
+}
+
+void MainWindow::MaximizeChanged(bool isMaximized) {
+  SwapButtonLook(SC_MAXIMIZE, isMaximized ? IDB_RESTORE : IDB_MAXIMIZE, isMaximized ? kTipRestore : kTipMaximize);
 }
 
 void MainWindow::SetPinned(bool pin) {
-  fw::BitmapButton* button = frame.FindButton(ID_PIN);
-  if (button) {
-    button->SetImageList(ButtonImages(pin ? IDB_PIN_ON : IDB_PIN_OFF));
-    button->SetImages(0, 2, 1, 2);
-    RedrawNow(button->Handle());
-  }
   PlaceTopmost(pin);
   pinned = pin;
-  if (button) SetButtonTip(button, pin ? kTipUnpin : kTipPin);
+  SwapButtonLook(ID_PIN, pin ? IDB_PIN_ON : IDB_PIN_OFF, pin ? kTipUnpin : kTipPin);
 }
 
 void MainWindow::PlaceTopmost(bool topmost) {
@@ -227,7 +242,6 @@ void MainWindow::SetTitle(const std::wstring& title) {
 }
 
 void MainWindow::SetVipMode() {
-  vipMode = true;
   tabs.Destroy();
   page->SetVipMode();
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
@@ -257,11 +271,11 @@ LRESULT MainWindow::OnTabCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
 // The first list the page hands over makes the tabs; later ones only change the addresses.
 void MainWindow::NavItemsSet(const NavUrls& stored) {
   navUrls = stored;
-  if (!vipMode && Handle()) tabs.Create(Handle(), frame.Dpi());
+  if (!page->VipMode() && Handle()) tabs.Create(Handle(), frame.Dpi());
 }
 
 void MainWindow::TabSelected(const std::wstring& section) {
-  if (!vipMode) tabs.Select(section);
+  if (!page->VipMode()) tabs.Select(section);
 }
 
 LRESULT MainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -394,7 +408,7 @@ void MainWindow::DoPaint(HDC dc) {
 
   SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = captionFont ? SelectObject(dc, captionFont) : nullptr;
-  if (vipMode) {
+  if (page->VipMode()) {
     RECT title = ToRECT(skin::TitleRect(width, dpi));
     DrawTextW(dc, titleText.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }

@@ -26,7 +26,7 @@ class MainWindow : public fw::Dialog,
   ~MainWindow() override;
 
   // The modeless dialog from IDD_MAIN, without owner; not shown yet. Null on failure.
-  HWND Create();
+  [[nodiscard]] HWND Create();
 
   void Navigate(const std::wstring& url) { page->Navigate(url); }
   // Stores the title and makes it the window text. Does not repaint the caption.
@@ -34,6 +34,9 @@ class MainWindow : public fw::Dialog,
   // Started by the VIP client: the title is drawn in the caption instead of the tabs, which
   // go and are not made again, and the page loses its bridge, menu and drops.
   void SetVipMode();
+  // The caption buttons' tips, from then on: made once the window is on screen, as nothing
+  // drawn needs them.
+  void AddTips();
 
  protected:
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -66,8 +69,11 @@ class MainWindow : public fw::Dialog,
   void CloseAndQuit(int code);
   void PlaceTopmost(bool topmost);
   HIMAGELIST ButtonImages(UINT bitmapId) const;
+  // A two-state button (maximise/restore, pin) shown in its other state: artwork and tip.
+  void SwapButtonLook(UINT id, UINT bitmapId, const wchar_t* tip);
   // Everything drawn at the window's dpi, replacing what was made before: the caption
-  // buttons and their tips, the caption's icon and font, the tabs and the page's place.
+  // buttons (and their tips, once added), the caption's icon and font, the tabs and the
+  // page's place.
   void LayOut();
   // Adds or changes a caption button's tip, and sets it as the button's window text so
   // that screen readers can name the button.
@@ -79,8 +85,8 @@ class MainWindow : public fw::Dialog,
   // Counted: the page's script and the control hold it too, and may outlive the window.
   fw::ComPtr<PageHost> page;
   std::wstring titleText;
-  bool vipMode = false;
   HWND buttonTips = nullptr;
+  bool tipsAdded = false;
   bool pinned = false;
   // While a full-screen window has made the pinned window leave the topmost band; an
   // unpin does not end it, the full-screen window does.

@@ -136,7 +136,7 @@ std::vector<double> InProcess(int relays) {
   for (int i = 0; i < relays; ++i) {
     stamp.done = false;
     const LONGLONG t0 = Now();
-    channel.Send(L"-operation:bringwindowtotop -url:http://h/" + std::to_wstring(i));
+    (void)channel.Send(L"-operation:bringwindowtotop -url:http://h/" + std::to_wstring(i));  // the stamp tells
     Pump(stamp.done, 2000);
     if (!stamp.done) break;
     us.push_back(Micros(stamp.at - t0));
@@ -164,12 +164,15 @@ std::vector<double> AcrossProcesses(int relays) {
       // Start each relay on a free area, or Send would measure its own 100 ms polling.
       for (int spin = 0; spin < 1000 && CommandAreaPending(area); ++spin) Sleep(1);
       const LONGLONG t0 = Now();
-      channel.Send(L"-operation:bringwindowtotop -url:http://h/" + std::to_wstring(i));
-      if (WaitForSingleObject(ack, 5000) != WAIT_OBJECT_0) break;
+      if (channel.Send(L"-operation:bringwindowtotop -url:http://h/" + std::to_wstring(i)) !=
+              CommandWindow::SendResult::kDelivered ||
+          WaitForSingleObject(ack, 5000) != WAIT_OBJECT_0) {
+        break;
+      }
       us.push_back(Micros(*clock - t0));
     }
     for (int spin = 0; spin < 1000 && CommandAreaPending(area); ++spin) Sleep(1);
-    channel.Send(L"-operation:bringwindowtotop -quit:1");
+    (void)channel.Send(L"-operation:bringwindowtotop -quit:1");  // a listener that missed it ends by its own bound
   }
   channel.Close();
   if (listener) {

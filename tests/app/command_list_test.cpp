@@ -54,21 +54,28 @@ struct Recorder : CommandTarget {
 
 TEST(app_test, start_up_tokens_then_the_defaults) {
   const std::wstring longTitle(1024, L'x');
-  const struct Row { std::vector<std::wstring> tokens; std::wstring log; } rows[] = {
-      {{}, L"url D;title T;"},
+  // The page is asked for last, once the window is up; a relayed url before then stands.
+  const struct Row { std::vector<std::wstring> tokens; std::wstring log; CommandList relayed = {}; } rows[] = {
+      {{}, L"title T;url D;"},
       {{L"-title:Abc", L""}, L"title Abc;url D;"},
-      {{L"-url:"}, L"url ;title T;"},  // an empty url is a url: no default page
-      {{L"-url:http://a/", L"-title:A B", L"/url:https://b/", L"-title:C"}, L"url http://a/;title A B;url https://b/;title C;"},
-      {{L"-url:javascript:alert(1)"}, L"url D;title T;"},  // refused as if none had been given
-      {{L"magnet:?xt=urn:btih:00", L"-operation:bringwindowtotop"}, L"url D;title T;"},
-      {{L"-startfrom:zvvip", L"-quitby:zvvip"}, L"vip;quit;url D;title T;"},
-      {{L"-quitby:zvvip", L"-startfrom:zvvip"}, L"quit;vip;url D;title T;"},  // the quit at start needs no VIP flag
-      {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"url D;title T;"},
+      {{L"-url:"}, L"title T;url ;"},  // an empty url is a url: no default page
+      {{L"-url:http://a/", L"-title:A B", L"/url:https://b/", L"-title:C"}, L"title A B;title C;url https://b/;"},
+      {{L"-url:javascript:alert(1)"}, L"title T;url D;"},  // refused as if none had been given
+      {{L"magnet:?xt=urn:btih:00", L"-operation:bringwindowtotop"}, L"title T;url D;"},
+      {{L"-startfrom:zvvip", L"-quitby:zvvip"}, L"vip;quit;title T;"},
+      {{L"-quitby:zvvip", L"-startfrom:zvvip"}, L"quit;vip;title T;"},  // the quit at start needs no VIP flag
+      {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"title T;url D;"},
       {{L"-title:" + longTitle}, L"title " + longTitle.substr(0, 1023) + L";url D;"},
+      {{L"-url:http://a/"}, L"title T;url http://r/;", {{L"url", L"http://r/"}}},
+      {{L"-url:http://a/"}, L"title T;front;url http://a/;", {{L"operation", L"bringwindowtotop"}}},
   };
   for (const Row& r : rows) {
     Recorder program;
-    CommandTable(program).ApplyStartup(r.tokens, L"D", L"T");
+    CommandTable table(program);
+    table.ApplyStartup(r.tokens, L"D", L"T");
+    table.ApplyRelayed(r.relayed);
+    table.FinishStartup();
+    table.FinishStartup();  // once only
     EXPECT_EQ(program.log, r.log) << testing::PrintToString(r.tokens);
   }
 }

@@ -178,7 +178,7 @@ TEST_F(app_relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
 // This process plays the running instance, a command window it destroys at a chosen moment of
 // a start's send: the start then takes its place, carries out its own line and later relays.
 TEST_F(app_relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
-  channel.Open();  // registers our class; the area goes with Close
+  ASSERT_TRUE(channel.Open());  // registers our class; the area goes with Close
   channel.Close();
   for (const bool posted : {false, true}) {
     SCOPED_TRACE(posted ? "gone after the post, before taking" : "gone before the post");

@@ -79,9 +79,14 @@ TEST(bencoding_test, reads_and_where_the_scanner_starts) {
         {" \t\n", {"", var::none, eof_fail, 3}}, {"x", {"", var::none, fail, 1}},
         {" d 1:b i+01e 1:a l 0003:xyz e e", {"d1:al3:xyze1:bi1ee", var::dictionary, good, 31}},
     };
-    for (const row& r : rows) EXPECT_EQ(read(r.input), r.want) << "input \"" << r.input << "\"";
-    // That the scanner spans what the reader takes is the fuzzer's; here a start past 0 and past the end.
     zv::encoding::bencoding::span s;
+    for (const row& r : rows) {
+        EXPECT_EQ(read(r.input), r.want) << "input \"" << r.input << "\"";
+        // The scanner's own number and token reading must agree at these edges too.
+        const bool scanned = zv::encoding::bencoding::scan_value(r.input.data(), r.input.size(), 0, s);
+        EXPECT_EQ(scanned ? static_cast<long long>(s.end) : -1, r.want.state == good ? r.want.position : -1) << "scanning \"" << r.input << "\"";
+    }
+    // A start past 0 and past the end.
     EXPECT_TRUE(zv::encoding::bencoding::scan_value("x li1ee 1:a", 11, 1, s) && s.begin == 2 && s.end == 7);
     EXPECT_FALSE(zv::encoding::bencoding::scan_value("li1ee", 5, 6, s));
 }

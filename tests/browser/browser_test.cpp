@@ -503,7 +503,6 @@ int main(int argc, char** argv) {
   WSAStartup(MAKEWORD(2, 2), &sockets);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  fw::AxWinInit();
   const int result = RUN_ALL_TESTS();
   if (shared) shared->page->DestroyBrowserHost();
   OleUninitialize();

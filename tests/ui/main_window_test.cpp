@@ -135,8 +135,7 @@ class ui_window_test : public testing::Test {
     OleInitialize(nullptr);  // the page's control, which the tabs navigate
     WSADATA sockets;
     WSAStartup(MAKEWORD(2, 2), &sockets);
-    fw::appModule.Init(GetModuleHandleW(nullptr));
-    fw::appModule.AddMessageLoop(&loop);
+    ASSERT_TRUE(fw::appModule.AddMessageLoop(&loop));
     fw::setDialogDpiChangeBehavior = [](HWND dialog, int mask, int values) { return dialogDpiCall = {dialog, mask, values}, TRUE; };
     appbar::shellMessage = AnswerAsShell;
     browserCommand = RecordZoom;
