@@ -6,6 +6,13 @@
 
 #include <algorithm>
 
+#include "browser/page_zoom.h"
+#include "framework/dpi.h"
+
+BrowserCommandFn browserCommand = [](IWebBrowser2* browser, OLECMDID command, OLECMDEXECOPT options, VARIANT* in) {
+  return browser->ExecWB(command, options, in, nullptr);
+};
+
 PageHost::PageHost() = default;
 
 PageHost::~PageHost() { DestroyBrowserHost(); }
@@ -18,7 +25,15 @@ void PageHost::CreateBrowserHost(HWND mainWindow, const RECT& place, PageHostCal
   fw::ComPtr<IUnknown> unknown;
   if (SUCCEEDED(host.CreateControlEx(control, unknown.Put()))) unknown.As(IID_IWebBrowser2, browser);
   (void)host.SetUIHandler(DocHost());  // fails only without the site that Create made
-  if (browser) browser->put_Silent(VARIANT_TRUE);  // no dialogs of the control's own
+  if (!browser) return;
+  browser->put_Silent(VARIANT_TRUE);  // no dialogs of the control's own
+  zoomDpi = fw::WindowDpi(mainWindow);
+  fw::ComPtr<IConnectionPointContainer> points;
+  if (FAILED(browser.As(IID_IConnectionPointContainer, points)) ||
+      FAILED(points->FindConnectionPoint(DIID_DWebBrowserEvents2, eventPoint.Put())) ||
+      FAILED(eventPoint->Advise(Events(), &eventCookie))) {
+    eventPoint.Reset();
+  }
 }
 
 void PageHost::ResizeBrowserHost(const RECT& place) {
@@ -29,6 +44,9 @@ void PageHost::ResizeBrowserHost(const RECT& place) {
 
 void PageHost::DestroyBrowserHost() {
   owner = nullptr;
+  // The script may keep the control alive after the window: it must not keep the host too.
+  if (eventPoint) eventPoint->Unadvise(eventCookie);
+  eventPoint.Reset();
   browser.Reset();
   host.Destroy();
 }
@@ -45,6 +63,33 @@ void PageHost::Navigate(const std::wstring& url) {
   flags.lVal = navNoReadFromCache;
   browser->Navigate2(&target, &flags, nullptr, nullptr, nullptr);
   VariantClear(&target);
+}
+
+void PageHost::ZoomToDpi(int dpi) {
+  zoomDpi = dpi;
+  if (!browser) return;
+  Variant percent;
+  percent.value.vt = VT_I4;
+  percent.value.lVal = PageZoomPercent(dpi);
+  // The command's flags ride in the high word of its options. Without NOPERSIST the zoom
+  // would also become the one stored for the user's own browser windows.
+  const auto options =
+      static_cast<OLECMDEXECOPT>(MAKELONG(OLECMDEXECOPT_DONTPROMPTUSER, OLECMDIDF_OPTICAL_ZOOM_NOPERSIST));
+  browserCommand(browser.Get(), OLECMDID_OPTICAL_ZOOM, options, &percent.value);
+}
+
+void PageHost::DocumentComplete(IDispatch* documentBrowser) {
+  // A frame's document completes with the frame's own browser object: same COM identity
+  // only for the page's.
+  fw::ComPtr<IUnknown> completed, page;
+  if (!documentBrowser || FAILED(documentBrowser->QueryInterface(IID_IUnknown, completed.PutVoid())) ||
+      FAILED(browser.As(IID_IUnknown, page)) || completed.Get() != page.Get()) {
+    return;
+  }
+  ZoomToDpi(zoomDpi);
+  // A field the page focused itself keeps the focus.
+  const HWND window = host.Handle();
+  if (GetActiveWindow() == GetAncestor(window, GA_ROOT) && !IsChild(window, GetFocus())) host.UIActivate();
 }
 
 HRESULT PageHost::PageScript(IDispatch** script) {

@@ -1,5 +1,6 @@
 // The page's side of the main window: the hosted WebBrowser control and the small COM
-// objects around it (the document-host answers, window.external, the drop target), which
+// objects around it (the document-host answers, window.external, the drop target, the
+// sink of the control's events), which
 // share the host's one count: the window holds it, and so may the control and the page's
 // script, which may let go only after the window is gone. What the page says reaches the
 // window through PageHostCallback; the host makes no window of its own in the caption.
@@ -13,12 +14,18 @@
 
 #include "browser/page_doc_host.h"
 #include "browser/page_drop.h"
+#include "browser/page_events.h"
 #include "browser/page_external.h"
 #include "browser/page_parts.h"
 #include "framework/ax_host.h"
 #include "framework/com_ptr.h"
 
 inline constexpr wchar_t kWebBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+// How the host runs a command of the control: ExecWB, unless a test records it instead (Wine's
+// control does not implement the zoom).
+using BrowserCommandFn = HRESULT (*)(IWebBrowser2* browser, OLECMDID command, OLECMDEXECOPT options, VARIANT* in);
+extern BrowserCommandFn browserCommand;
 
 // What the page said through window.external, told to the page host's owner.
 class PageHostCallback {
@@ -46,13 +53,21 @@ class PageHost : public PageLife {
                          const wchar_t* control = kWebBrowserClsid);
   // From WM_SIZE (not for SIZE_MINIMIZED); a place turned inside out by a tiny window is empty.
   void ResizeBrowserHost(const RECT& place);
-  // From WM_DESTROY: the control, the owner and the window are let go. What the page still
-  // holds keeps working without them (nothing is told, no page is called).
+  // From WM_DESTROY: the control, its events, the owner and the window are let go. What the
+  // page still holds keeps working without them (nothing is told, no page is called).
   void DestroyBrowserHost();
   HWND HostWindow() const { return host.Handle(); }
 
   // Navigate2 without reading from the cache; nothing without a control.
   void Navigate(const std::wstring& url);
+  // The page drawn at the window's scale: `dpi` (from WM_DPICHANGED) zooms the current page
+  // and every page to come. The control's own DPI-aware drawing follows the system's scale
+  // only, not the monitor's.
+  void ZoomToDpi(int dpi);
+  // From the event sink: the document of `documentBrowser` is complete. The page's own (not a
+  // frame's) is zoomed, and gets the keyboard when the window is active and the focus is not
+  // already in the page, so typing reaches it without a click.
+  void DocumentComplete(IDispatch* documentBrowser);
   // Calls a global function of the page's script.
   [[nodiscard]] HRESULT CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result);
   // Its second half: look the name up in a script object and invoke it as a method.
@@ -67,6 +82,7 @@ class PageHost : public PageLife {
   IDocHostUIHandler* DocHost() { return &docHost; }
   IDispatch* External() { return &external; }
   IDropTarget* DropTarget() { return &dropTarget; }
+  IDispatch* Events() { return &events; }
   const NavUrls& StoredUrls() const { return external.StoredUrls(); }
 
  protected:
@@ -80,9 +96,14 @@ class PageHost : public PageLife {
  private:
   PageHostCallback* owner = nullptr;
   bool vipMode = false;
-  // The parts. An event sink of the control would be one more, advised to the control's
-  // connection point in CreateBrowserHost and unadvised in DestroyBrowserHost.
+  int zoomDpi = 96;
+  // Where `events` is advised, from CreateBrowserHost to DestroyBrowserHost: the control
+  // holds the sink, and with it the host, until it is unadvised.
+  fw::ComPtr<IConnectionPoint> eventPoint;
+  DWORD eventCookie = 0;
+  // The parts.
   PageDocHost docHost{*this};
   PageExternal external{*this};
   PageDropTarget dropTarget{*this};
+  PageEvents events{*this};
 };

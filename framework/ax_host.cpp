@@ -86,4 +86,8 @@ HRESULT AxWindow::SetUIHandler(IDocHostUIHandler* handler) {
   return S_OK;
 }
 
+void AxWindow::UIActivate() {
+  if (AxSite* site = window ? AxSite::From(window) : nullptr) site->Focus();
+}
+
 }  // namespace fw

@@ -38,6 +38,8 @@ class AxWindow {
   // Who answers the page's document-host questions; held until the window goes. What it
   // leaves open (no handler, or a null answer) the host answers as the control's default.
   [[nodiscard]] HRESULT SetUIHandler(IDocHostUIHandler* handler);
+  // UI-activates the control, which takes the focus; nothing without one.
+  void UIActivate();
 
  private:
   HWND window = nullptr;

@@ -296,7 +296,7 @@ LRESULT MainWindow::OnSize(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 // Moved to a display of another scale, or the scale changed: the system suggests the
-// rectangle that keeps the window's place, and everything is laid out again at the new dpi.
+// rectangle that keeps the window's place, and everything is laid out and the page zoomed again.
 LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   const int newDpi = HIWORD(wParam);
   const auto* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -307,6 +307,7 @@ LRESULT MainWindow::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   frame.SetPosAndLayout(suggested->left, suggested->top, suggested->right - suggested->left,
                         suggested->bottom - suggested->top, SWP_NOACTIVATE);
   LayOut();
+  page->ZoomToDpi(newDpi);
   RedrawNow(Handle());
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <activscp.h>
 #include <commctrl.h>
+#include <exdispid.h>
 #include <mshtmhst.h>
 #include <shlobj.h>
 
@@ -48,6 +49,13 @@ std::wstring BridgeScript() {
 struct OpenPage : PageHost {
   using PageHost::browser, PageHost::host;
 };
+
+// The control's commands, recorded: command, options, the VT_I4 argument.
+std::vector<std::array<LONG, 3>> commands;
+HRESULT RecordCommand(IWebBrowser2*, OLECMDID command, OLECMDEXECOPT options, VARIANT* in) {
+  commands.push_back({command, options, in && in->vt == VT_I4 ? in->lVal : -1});
+  return S_OK;
+}
 
 // The window's side: what the page host told it.
 struct Told : PageHostCallback {
@@ -196,6 +204,37 @@ TEST_F(browser_test, webbrowser_is_silent_and_fills_its_host_or_nothing) {
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
   EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
   shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
+}
+
+// A finished page (not a frame's, not a malformed call) is zoomed to the window's last scale
+// without changing the user's stored zoom; the sink is unadvised at teardown, so a control
+// that lives on (here held by the test) holds no reference to the host.
+TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_teardown) {
+  fw::ComPtr<OpenPage> own{new OpenPage};
+  const ULONG alone = own->AddRef() - 1;
+  own->Release();
+  own->CreateBrowserHost(parent, RECT{1, 26, 993, 626}, nullptr);
+  const fw::ComPtr<IWebBrowser2> control = own->browser;
+  const BrowserCommandFn shipped = std::exchange(browserCommand, RecordCommand);
+  own->ZoomToDpi(144);
+  fw::ComPtr<IDispatch> sink;  // as the control's connection point asks for it
+  ASSERT_EQ(own->Events()->QueryInterface(DIID_DWebBrowserEvents2, sink.PutVoid()), S_OK);
+  VARIANT args[2] = {};  // URL, pDisp
+  args[1].vt = VT_DISPATCH;
+  for (IDispatch* frame : {static_cast<IDispatch*>(control.Get()), static_cast<IDispatch*>(Shared().page->browser.Get())}) {
+    args[1].pdispVal = frame;
+    for (UINT count : {2u, 1u}) {
+      DISPPARAMS params{args, nullptr, count, 0};
+      sink->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+  }
+  const std::array<LONG, 3> zoom150 = {OLECMDID_OPTICAL_ZOOM, 0x10002, 150};  // high word: NOPERSIST
+  EXPECT_EQ(commands, (std::vector<std::array<LONG, 3>>{zoom150, zoom150}));
+  browserCommand = shipped;
+  sink.Reset();
+  own->DestroyBrowserHost();
+  EXPECT_EQ(own->AddRef() - 1, alone);
+  own->Release();
 }
 
 TEST_F(browser_test, without_a_document_or_a_control_calls_fail_quietly) {

@@ -40,6 +40,10 @@ UINT_PTR WINAPI AnswerAsShell(DWORD message, APPBARDATA* data) {
   return autoHideBars >> data->uEdge & 1 ? reinterpret_cast<UINT_PTR>(GetDesktopWindow()) : 0;
 }
 
+// The page's zoom, as the control was told it last (Wine's control has no zoom).
+LONG pageZoom = 0;
+HRESULT RecordZoom(IWebBrowser2*, OLECMDID, OLECMDEXECOPT, VARIANT* in) { return pageZoom = in->lVal, S_OK; }
+
 RECT WorkArea() {
   RECT area = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -134,6 +138,7 @@ class ui_window_test : public testing::Test {
     ASSERT_TRUE(fw::appModule.AddMessageLoop(&loop));
     fw::setDialogDpiChangeBehavior = [](HWND dialog, int mask, int values) { return dialogDpiCall = {dialog, mask, values}, TRUE; };
     appbar::shellMessage = AnswerAsShell;
+    browserCommand = RecordZoom;
     window = main.Create();
     ShowWindow(window, SW_SHOWNOACTIVATE);
     // The page hands over its sections, as the site does at start: the tabs appear.
@@ -197,7 +202,7 @@ TEST_F(ui_window_test, opens_inside_the_work_area_at_its_size_with_its_style) {
 
 // One display with one scale: the move to another is sent. Everything takes the new scale's
 // figures at the suggested rectangle, the tabs included (at 126 DPI "beside the first" and
-// "135 scaled" part); back at 96 it is as it was.
+// "135 scaled" part), and the page its zoom; back at 96 it is as it was.
 TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
   RECT before;
   GetWindowRect(window, &before);
@@ -209,6 +214,7 @@ TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_ou
     RECT now{}, region{};
     GetWindowRect(window, &now);
     EXPECT_TRUE(EqualRect(&now, &r.suggested)) << r.dpi << ": at " << now.left << "," << now.top;
+    EXPECT_EQ(pageZoom, r.dpi * 100 / 96) << r.dpi;  // 131 at 126 DPI
     const int w = now.right - now.left, h = now.bottom - now.top;
     const RECT close = Placed(Button(SC_CLOSE)), page = Placed(Page());
     EXPECT_TRUE(close.left == w - m.buttonWidth && close.top == m.edge && close.bottom == m.edge + m.buttonHeight) << r.dpi;
