@@ -18,6 +18,7 @@
 #include "browser/page_host.h"
 #include "browser/page_text.h"
 #include "tests/script_page.h"
+#include "tests/support/test_support.h"
 #include "tests/win_pump.h"
 
 namespace {
@@ -27,7 +28,7 @@ using Box = std::array<LONG, 4>;
 constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-std::wstring Widen(const std::string& utf8) { return std::filesystem::u8path(utf8).wstring(); }
+using kp_test::DropBlock, kp_test::Widen;
 
 // Kept to the end of the run: tearing a window down costs Wine about two seconds.
 HWND MakeParent() {
@@ -84,19 +85,6 @@ Box BoxOf(HWND child) {
   GetWindowRect(child, &rect);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
   return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-// The CF_HDROP block of a list of paths, wide or in the ANSI code page.
-std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
-  const DROPFILES header{sizeof header, {}, FALSE, wide};
-  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-  for (const auto& path : paths) {
-    char ansi[MAX_PATH * 2];  // the ANSI list holds one short path
-    if (wide) bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * 2);
-    else bytes.append(ansi, WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr));
-  }
-  bytes.append(wide ? 2 : 1, '\0');
-  return bytes;
 }
 
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
