@@ -129,7 +129,7 @@ int ShownFrame(HWND button, UINT artwork) {
   return shown;
 }
 
-class ui_window_test : public testing::Test {
+class main_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     OleInitialize(nullptr);  // the page's control, which the tabs navigate
@@ -184,7 +184,7 @@ class ui_window_test : public testing::Test {
   static inline HWND window = nullptr;
 };
 
-TEST_F(ui_window_test, opens_inside_the_work_area_at_its_size_with_its_style) {
+TEST_F(main_window_test, opens_inside_the_work_area_at_its_size_with_its_style) {
   RECT r, inside;
   const RECT area = WorkArea();
   GetWindowRect(window, &r);
@@ -203,7 +203,7 @@ TEST_F(ui_window_test, opens_inside_the_work_area_at_its_size_with_its_style) {
 // One display with one scale: the move to another is sent. Everything takes the new scale's
 // figures at the suggested rectangle, the tabs included (at 126 DPI "beside the first" and
 // "135 scaled" part), and the page its zoom; back at 96 it is as it was.
-TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
+TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
   RECT before;
   GetWindowRect(window, &before);
   const struct Row { int dpi; RECT suggested; } rows[] = {
@@ -234,7 +234,7 @@ TEST_F(ui_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_ou
 // The system focuses the window itself when it comes back from the taskbar: the focus goes on
 // into the page, not to a control the dialog manager picks (here the pin, made a tab stop). Under
 // Wine activation comes first and covers it, so the message is sent.
-TEST_F(ui_window_test, focus_given_to_the_window_goes_into_the_page) {
+TEST_F(main_window_test, focus_given_to_the_window_goes_into_the_page) {
   const LONG_PTR style = GetWindowLongPtrW(Button(ID_PIN), GWL_STYLE);
   SetWindowLongPtrW(Button(ID_PIN), GWL_STYLE, style | WS_TABSTOP);
   SendMessageW(window, WM_NEXTDLGCTL, WPARAM(Button(ID_PIN)), TRUE);
@@ -244,7 +244,7 @@ TEST_F(ui_window_test, focus_given_to_the_window_goes_into_the_page) {
 }
 
 // A press that leaves the pin before its release clicks nothing.
-TEST_F(ui_window_test, a_press_released_outside_the_pin_pins_nothing) {
+TEST_F(main_window_test, a_press_released_outside_the_pin_pins_nothing) {
   SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
   SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
@@ -256,7 +256,7 @@ TEST_F(ui_window_test, a_press_released_outside_the_pin_pins_nothing) {
 // middle button's image and name follow (what a screen reader announces; the acceptance suite
 // reads the tip), and the caption drags only when not maximised. Only maximising asks the shell
 // (it is slow), to keep two pixels clear of auto-hide bars (Wine's one monitor is its work area).
-TEST_F(ui_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
+TEST_F(main_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
   RECT before, area = WorkArea();
   GetWindowRect(window, &before);
   const LPARAM to = reinterpret_cast<LPARAM>(&area);
@@ -300,7 +300,7 @@ TEST_F(ui_window_test, maximised_renames_the_middle_button_and_holds_the_caption
   }
 }
 
-TEST_F(ui_window_test, escape_through_the_message_loop_leaves_the_window_open) {
+TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open) {
   // Unfiltered, the dialog manager takes Escape for Cancel and ends the program, for example
   // while a video on the page is full screen.
   PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
@@ -310,7 +310,7 @@ TEST_F(ui_window_test, escape_through_the_message_loop_leaves_the_window_open) {
   EXPECT_TRUE(IsWindow(window));
 }
 
-TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
+TEST_F(main_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
   struct Message { UINT message; WPARAM wParam; LPARAM lParam; };
   const Message pin{WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))}, unpin = pin,
       open{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1}, close{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0},
@@ -340,7 +340,7 @@ TEST_F(ui_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_b
 
 // The shell keeps a registration until it is removed, so the window removes it when it is
 // destroyed, as Wine's shell shows: it refuses to register a window twice.
-TEST_F(ui_window_test, the_app_bar_registration_goes_with_the_window) {
+TEST_F(main_window_test, the_app_bar_registration_goes_with_the_window) {
   MainWindow other;
   APPBARDATA probe = {sizeof(probe), other.Create(), 0, 0, {}, 0};
   ASSERT_FALSE(SHAppBarMessage(ABM_NEW, &probe));
@@ -351,7 +351,7 @@ TEST_F(ui_window_test, the_app_bar_registration_goes_with_the_window) {
 // The page's list makes the tabs once; a click goes to the section's stored address.
 // The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
 // Laid out again at another scale, the current tab stays current.
-TEST_F(ui_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
+TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
   LoopbackServer server;
   ScriptPage page(External().Get());
   auto clickAndServe = [&](UINT id, const std::string& path) {
@@ -385,7 +385,7 @@ TEST_F(ui_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
 }
 
 // Last: the mode cannot be left. The tabs go with it, and the page makes none again.
-TEST_F(ui_window_test, vip_mode_takes_the_tabs_away_for_good) {
+TEST_F(main_window_test, vip_mode_takes_the_tabs_away_for_good) {
   main.SetVipMode();
   ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);");
   EXPECT_EQ(Tabs(), "");
