@@ -236,17 +236,12 @@ std::wstring torrent_magnet_link(const std::wstring& path) { return torrent_insp
 torrent_facts torrent_inspect(const std::wstring& path) { return torrent_reader().inspect(path); }
 
 dropped_file torrent_reader::judge(const std::wstring& path, bool link_wanted) {
-    if (!is_torrent_path(path)) {
-        dropped_file refused;
-        refused.name = path_file_name(path);
-        return refused;  // a video or anything else the user dropped is never opened
-    }
+    if (!is_torrent_path(path)) return {};  // a video or anything else the user dropped is never opened
     return judge_content(path, link_wanted);
 }
 
 dropped_file torrent_reader::judge_content(const std::wstring& path, bool link_wanted) {
     dropped_file dropped;
-    dropped.name = path_file_name(path);
     file_bytes file;
     switch (read_file_bounded(path, torrent_size_limit, file, buffer)) {
     case file_read_result::cannot_open:
@@ -261,6 +256,8 @@ dropped_file torrent_reader::judge_content(const std::wstring& path, bool link_w
     const torrent_answers answers = inspect_bytes(file.view(), link_wanted);
     dropped.verdict = answers.verdict;
     dropped.magnet_link = widen(answers.magnet_link);
+    // Only a link goes to the page with its name: a drop of thousands of other names makes none.
+    if (dropped.verdict == drop_verdict::link) dropped.name = path_file_name(path);
     return dropped;
 }
 

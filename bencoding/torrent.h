@@ -38,7 +38,7 @@ const char* drop_verdict_text(drop_verdict verdict);
 struct dropped_file {
     drop_verdict verdict = drop_verdict::not_torrent_name;
     std::wstring magnet_link;  // when the file holds a v1 info dictionary and a link was wanted
-    std::wstring name;         // the path's file name, as the page is shown it
+    std::wstring name;         // with a link: the path's file name, as the page is shown it
 };
 
 // torrent_has_video's answer, the link torrent_magnet_link gives, the drop rule's verdict,
