@@ -2,12 +2,10 @@
 // natively the areas are heap vectors of the exact size, so the sanitizers see any access
 // past them.
 #include <gtest/gtest.h>
-
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
-
 #include "app/command_area.h"
 #include "app/command_list.h"
 #include "app/command_table.h"
@@ -33,8 +31,7 @@ TEST(command_list_test, read_command_tokens_table) {
       {{L"-url:u", L"-title:t", L"-:e", L"-Zed:z"}, {{L"", L""}, {L"Zed", L"z"}, {L"title", L"t"}, {L"url", L"u"}}},
       // UNC and device forms never reach the probe; they go on as keys, like a missing path.
       {{L"\\\\server\\share\\x", L"/\\server/share", L"\\??\\UNC\\host\\share\\x", L"/?\?/C:/x"},
-       {{L"/\\server/share", L""}, {L"?\?/C", L"/x"}, {L"\\??\\UNC\\host\\share\\x", L""}, {L"\\\\server\\share\\x", L""}}},
-  };
+       {{L"/\\server/share", L""}, {L"?\?/C", L"/x"}, {L"\\??\\UNC\\host\\share\\x", L""}, {L"\\\\server\\share\\x", L""}}}};
   for (const Row& r : rows) {
     CommandList list = {{L"stale", L"entry"}};
     ReadCommandTokens(r.tokens, exists, list);
@@ -67,8 +64,7 @@ TEST(command_list_test, start_up_tokens_then_the_defaults) {
       {{L"-startfrom:ZVVIP", L"-quitby:other"}, L"title T;url D;"},
       {{L"-title:" + longTitle}, L"title " + longTitle.substr(0, 1023) + L";url D;"},
       {{L"-url:http://a/"}, L"title T;url http://r/;", {{L"url", L"http://r/"}}},
-      {{L"-url:http://a/"}, L"title T;front;url http://a/;", {{L"operation", L"bringwindowtotop"}}},
-  };
+      {{L"-url:http://a/"}, L"title T;front;url http://a/;", {{L"operation", L"bringwindowtotop"}}}};
   for (const Row& r : rows) {
     Recorder program;
     CommandTable table(program);
@@ -86,8 +82,7 @@ TEST(command_list_test, relayed_lists_in_turn) {
       {{{{L"url", L"MAGNET:?xt=urn:btih:AB"}, {L"path", L"C:\\x.torrent"}}}, L"url MAGNET:?xt=urn:btih:AB;"},
       {{{{L"url", L"javascript:alert(1)"}, {L"operation", L"other"}}}, L""},
       // Only the VIP client that started us may end us: "quitby" comes before "startfrom".
-      {{{{L"quitby", L"zvvip"}, {L"startfrom", L"zvvip"}}, {{L"quitby", L"zvvip"}}}, L"vip;quit;"},
-  };
+      {{{{L"quitby", L"zvvip"}, {L"startfrom", L"zvvip"}}, {{L"quitby", L"zvvip"}}}, L"vip;quit;"}};
   for (const Row& r : rows) {
     Recorder program;
     CommandTable table(program);
@@ -120,8 +115,7 @@ TEST(command_list_test, a_line_is_carried_out_whole_or_not_at_all) {
       {"older, one longer", true, bring + L" " + title(4066), true, all, {bring}},
       {"older, cut", true, bring + L" -url:a " + title(5000), true, 4095, {bring, L"-url:a"}},
       // The title starts at unit 35, the pair at 4094, the last unit an older sender keeps.
-      {"older, pair not split", true, bring + L" -url:a " + title(4062, pair + L"y"), true, 4094, {bring, L"-url:a"}},
-  };
+      {"older, pair not split", true, bring + L" -url:a " + title(4062, pair + L"y"), true, 4094, {bring, L"-url:a"}}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     const RelayText relay = r.older ? RelayText{r.text, true} : MakeRelayText(r.text);

@@ -5,7 +5,6 @@
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -47,8 +46,7 @@ TEST(page_text_test, urls_navigable_when_relayed_and_at_start_up) {
       {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
       {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
-      {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true},
-  };
+      {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true}};
   for (const Row& r : rows) {
     EXPECT_EQ(IsNavigableRelayedUrl(r.url), r.relayed) << r.url;
     EXPECT_EQ(IsNavigableStartupUrl(r.url), r.startup) << r.url;
@@ -95,8 +93,7 @@ TEST(page_text_test, drop_lists_are_read_only_inside_their_block) {
       {"wide, no closing name, odd end", DropBlock(20, true, Utf16("ab\0"s) + "\0"s), {}, false, false},
       {"ANSI, two names", DropBlock({L"ab", L"c"}, false), {20, 23}, true, false},
       {"ANSI, no closing name", DropBlock(20, false, "ab\0c\0"s), {}, false, false},
-      {"a name too long to open", DropBlock({kp_test::Widen(longName), L"a"}, false), {20 + longName.size() + 1}, true, false},
-  };
+      {"a name too long to open", DropBlock({kp_test::Widen(longName), L"a"}, false), {20 + longName.size() + 1}, true, false}};
   for (const Row& c : cases) {
     const std::vector<unsigned char> exact(c.block.begin(), c.block.end());  // a read past it: caught by ASan
     DropList list;
@@ -119,8 +116,7 @@ TEST(page_text_test, of_more_names_than_are_read_the_first_ones_whole) {
 }
 
 TEST(page_text_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
-  const struct Row { int dpi, percent; } rows[] = {
-      {96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
+  const struct Row { int dpi, percent; } rows[] = {{96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
   for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
 }
 

@@ -14,19 +14,18 @@ using namespace skin;
 // The bitmap column that ends up at client x (later copies overwrite), -1 for none.
 int PaintedColumn(int width, int x, int dpi) {
   int column = -1;
-  for (const CaptionSpan& s : CaptionSpans(width, dpi)) {
+  for (const CaptionSpan& s : CaptionSpans(width, dpi))
     if (x >= s.destX && x < s.destX + s.destWidth) column = s.srcX + (x - s.destX) * s.srcWidth / s.destWidth;
-  }
   return column;
 }
 
 TEST(skin_geometry_test, caption_columns) {
   const struct Row { int dpi, width, x, column; } rows[] = {
-      {96, 994, 0, -1}, {96, 994, 893, 750}, {96, 994, 894, 751}, {96, 994, 992, 849}, {96, 994, 993, -1}, {96, 850, 748, 747},
-      {96, 850, 749, 750}, {96, 850, 848, 849}, {96, 850, 849, -1}, {96, 851, 749, 748}, {96, 851, 750, 750}, {96, 851, 850, -1},
-      {96, 852, 750, 749}, {96, 852, 751, 750}, {96, 852, 850, 849}, {96, 849, 1, 1}, {96, 0, 1, -1}, {96, -5, 1, -1},
-      {144, 1491, 1, -1}, {144, 1491, 2, 0}, {144, 1491, 1127, 1125}, {144, 1491, 1339, 1125}, {144, 1491, 1340, 1126},
-      {144, 1491, 1488, 1274}, {144, 1491, 1489, -1}, {144, 1000, 2, 275}};
+      {96, 994, 0, -1}, {96, 994, 893, 750}, {96, 994, 894, 751}, {96, 994, 992, 849}, {96, 994, 993, -1}, {96, 850, 748, 747}, {96, 850, 749, 750},
+      {96, 850, 848, 849}, {96, 850, 849, -1}, {96, 851, 749, 748}, {96, 851, 750, 750}, {96, 851, 850, -1}, {96, 852, 750, 749},
+      {96, 852, 751, 750}, {96, 852, 850, 849}, {96, 849, 1, 1}, {96, 0, 1, -1}, {96, -5, 1, -1}, {144, 1491, 1, -1}, {144, 1491, 2, 0},
+      {144, 1491, 1127, 1125}, {144, 1491, 1339, 1125}, {144, 1491, 1340, 1126}, {144, 1491, 1488, 1274}, {144, 1491, 1489, -1},
+      {144, 1000, 2, 275}};
   for (const Row& r : rows) EXPECT_EQ(PaintedColumn(r.width, r.x, r.dpi), r.column) << r.dpi << " dpi, W " << r.width << " x " << r.x;
 }
 
@@ -60,11 +59,8 @@ TEST(skin_geometry_test, drag_step_table) {
       {"bottom at min, on edge heading out", atMin, EDGE_BOTTOM, {0, 600}, {0, 597}, {100, 100, 680, 603}},
       {"nothing latched", r, 0, {0, 0}, {100, 100}, r},
       {"negative, left in", {-1500, -900, -800, -300}, EDGE_LEFT, {-1300, 0}, {-1500, 0}, {-1380, -900, -800, -300}},
-      {"negative, top at min", {-1500, -800, -800, -300}, EDGE_TOP, {0, -800}, {0, -790}, {-1500, -810, -800, -300}},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(DragStep(row.window, row.edges, row.cur, row.last, 580, 500), row.want) << row.label;
-  }
+      {"negative, top at min", {-1500, -800, -800, -300}, EDGE_TOP, {0, -800}, {0, -790}, {-1500, -810, -800, -300}}};
+  for (const Row& row : rows) EXPECT_EQ(DragStep(row.window, row.edges, row.cur, row.last, 580, 500), row.want) << row.label;
 }
 
 // At every scale, from half to five times: neighbours touch without gap or overlap, the page
@@ -81,11 +77,11 @@ TEST(skin_geometry_test, caption_layout_rules_hold_at_every_dpi) {
       EXPECT_EQ(b.right, i ? CaptionButtonRect(w, i - 1, dpi).left : w) << dpi << " dpi, button " << i;
       EXPECT_TRUE(b.Width() == m.buttonWidth && b.top == m.edge && b.bottom <= page.top) << dpi << " dpi, button " << i;
     }
-    EXPECT_TRUE(list.left == Scale(kTabLeft, dpi) && player.left == list.right) << dpi << " dpi";
-    EXPECT_TRUE(list.Width() == Scale(kTabWidth, dpi) && player.Width() == list.Width()) << dpi << " dpi";
-    EXPECT_EQ(page.top, m.edge + m.captionHeight) << dpi << " dpi";
+    EXPECT_TRUE(list.left == Scale(kTabLeft, dpi) && player.left == list.right && list.Width() == Scale(kTabWidth, dpi) &&
+                player.Width() == list.Width()) << dpi << " dpi";
     EXPECT_TRUE(list.top == title.top && list.bottom == title.bottom && list.bottom + m.edge == page.top) << dpi;
-    EXPECT_TRUE(page.left == m.edge && page.right == w - m.edge && page.bottom == m.minHeight - m.border) << dpi;
+    EXPECT_TRUE(page.top == m.edge + m.captionHeight && page.left == m.edge && page.right == w - m.edge &&
+                page.bottom == m.minHeight - m.border) << dpi;
     EXPECT_GE(m.edge + m.captionBitmapHeight, page.top) << dpi << " dpi: the caption bitmap is too short";
     EXPECT_TRUE(m.iconX + m.iconSize <= std::min(list.left, title.left) && player.right <= pin.left &&
                 title.right <= pin.left) << dpi << " dpi, " << w << " wide";
@@ -110,8 +106,7 @@ TEST(skin_geometry_test, start_rect_table) {
       {"past the right and bottom", {800, 700}, screen, 96, {286, 396, 1280, 1024}},
       {"display left of the primary", {-100, -50}, left, 96, {-994, 0, 0, 628}},
       {"larger than the work area", {-30, -40}, {0, 0, 1280, 1000}, 192, {0, 0, 1280, 1000}},
-      {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}},
-  };
+      {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}}};
   for (const Row& r : rows) EXPECT_EQ(StartRect(r.placed, r.work, r.dpi), r.want) << r.label;
 }
 
