@@ -62,9 +62,8 @@ HANDLE Start(const std::wstring& exe, const std::wstring& args) {
 // The exit code; 99 for a process not started or not ended in time.
 long Finish(HANDLE process) {
   if (WaitForSingleObject(process, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
-  WaitForSingleObject(process, kTimeoutMs);
   DWORD code = 99;
-  GetExitCodeProcess(process, &code);
+  if (WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
   CloseHandle(process);
   return static_cast<long>(code);
 }
@@ -85,15 +84,10 @@ class relay_test : public testing::Test {
   }
   void TearDown() override {
     if (area) UnmapViewOfFile(const_cast<wchar_t*>(area));
-    if (mapping) CloseHandle(mapping);
     channel.Close();
-    if (mutex) CloseHandle(mutex);
-    if (turn) ReleaseMutex(turn);  // a test that failed may still hold it
-    if (turn) CloseHandle(turn);
-    for (HANDLE process : others) {
-      TerminateProcess(process, 0);  // fails for one that has ended
-      Finish(process);
-    }
+    for (HANDLE h : {mapping, mutex}) if (h) CloseHandle(h);
+    if (turn) ReleaseMutex(turn), CloseHandle(turn);  // a test that failed may still hold it
+    for (HANDLE process : others) TerminateProcess(process, 0), Finish(process);  // fails for one that has ended
   }
   HANDLE mutex = nullptr, mapping = nullptr, turn = nullptr;  // turn: the senders' mutex, when a test holds it
   volatile wchar_t* area = nullptr;
@@ -112,8 +106,7 @@ TEST_F(relay_test, area_carries_the_low_integrity_label) {
   ASSERT_TRUE(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&ace)) && ConvertSidToStringSidW(&ace->SidStart, &sid));
   // A label, no-write-up, Low.
   EXPECT_EQ(std::to_wstring(ace->Header.AceType) + L" " + std::to_wstring(ace->Mask) + L" " + sid, L"17 1 S-1-16-4096");
-  LocalFree(sid);
-  LocalFree(sd);
+  LocalFree(sid), LocalFree(sd);
 }
 
 TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) {
@@ -122,27 +115,22 @@ TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) 
   HANDLE holder = CreateThread(nullptr, 0, [](void* t) -> DWORD {
     return !(*static_cast<HANDLE*>(t) = CreateMutexW(nullptr, TRUE, kCommandSenderMutexName));
   }, &turn, 0, nullptr);
-  WaitForSingleObject(holder, INFINITE);
-  CloseHandle(holder);
+  WaitForSingleObject(holder, INFINITE), CloseHandle(holder);
   const Entries::value_type bring = {L"operation", L"bringwindowtotop"};
   const Entries fresh = {bring, {L"url", L"fresh"}};
   // An existing file is probed unless named through the NT prefix.
   const Entries full = {{L"??\\" + kExe.substr(0, 1), kExe.substr(2)}, bring, {L"path", kExe}, {L"startfrom", L"s"},
                         {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}};
-  // A start that finds a text pending waits for it to be taken; a dead sender's text (no
-  // message) is overwritten.
+  // A start that finds a text pending waits for it to be taken; a dead sender's text (no message) is overwritten.
   const struct Row { bool senderLives; std::vector<Entries> want; } rows[] = {{true, {full, fresh}}, {false, {fresh}}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.senderLives ? "a live start's text pending" : "a dead sender's text pending");
     first.lists = second.lists = {};
     HANDLE earlier = nullptr;
-    if (row.senderLives) {
-      const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
-      earlier = Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"");
-      for (int i = 0; i < 400 && !CommandAreaPending(area); ++i) Sleep(20);
-    } else {
-      WriteCommandArea(area, L"-url:stale");
-    }
+    const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
+    if (row.senderLives) earlier = Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"");
+    else WriteCommandArea(area, L"-url:stale");
+    for (int i = 0; i < 400 && !CommandAreaPending(area); ++i) Sleep(20);
     EXPECT_TRUE(CommandAreaPending(area));
     HANDLE later = Start(kProgram, L"-url:fresh");
     Sleep(500);  // busy, as while starting: the later start arrives while the earlier text waits
@@ -155,8 +143,7 @@ TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) 
   }
 }
 
-// Second starts at once take turns: each title is carried out once and whole, and each
-// start knows it was.
+// Second starts at once take turns: each title is carried out once and whole, and each start knows it was.
 TEST_F(relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   std::vector<HANDLE> starts;
@@ -188,19 +175,15 @@ TEST_F(relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
     // The start maps the area once it has found the window; then it posts, or waits for the turn we hold.
     MSG message;
     for (int i = 0; i < 4000 && !(posted ? PeekMessageW(&message, window, kCommandMessage, kCommandMessage, PM_NOREMOVE)
-                                         : (mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kCommandAreaName)) != nullptr); ++i) {
+                                         : (mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kCommandAreaName)) != nullptr); ++i)
       Sleep(5);  // not pumping: our window must not see the message
-    }
-    DestroyWindow(window);
-    CloseHandle(std::exchange(mutex, nullptr));
-    ReleaseMutex(turn);
-    CloseHandle(std::exchange(turn, nullptr));
+    DestroyWindow(window), CloseHandle(std::exchange(mutex, nullptr));
+    ReleaseMutex(turn), CloseHandle(std::exchange(turn, nullptr));
     PumpUntil([&] { return FindWindowW(nullptr, L"heir") || Ended(heir); });
     EXPECT_NE(FindWindowW(nullptr, L"heir"), nullptr) << "the start ended: " << Ended(heir);
     EXPECT_EQ(Finish(Start(kProgram, L"-title:after")), 0);
     EXPECT_NE(FindWindowW(nullptr, L"after"), nullptr) << "the heir does not carry out relays";
-    TerminateProcess(heir, 0);
-    WaitForSingleObject(heir, kTimeoutMs);
+    TerminateProcess(heir, 0), WaitForSingleObject(heir, kTimeoutMs);
     if (mapping) CloseHandle(std::exchange(mapping, nullptr));
   }
 }
@@ -247,8 +230,7 @@ TEST_F(relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
   PSECURITY_DESCRIPTOR denied = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), denied, FALSE};
-  mutex = CreateMutexW(&attributes, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
-  LocalFree(denied);
+  mutex = CreateMutexW(&attributes, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}"), LocalFree(denied);
   EXPECT_EQ(Finish(Start(kProgram, L"-title:denied")), kExitNotRelayed);
 }
 
@@ -268,10 +250,7 @@ TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
     // Finds our mutex and window but cannot hand anything over, and says so.
     EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), kExitNotRelayed);
-    running.Close();
-    TerminateProcess(squatter, 0);
-    Finish(squatter);
-    CloseHandle(squatted);
+    running.Close(), TerminateProcess(squatter, 0), Finish(squatter), CloseHandle(squatted);
   }
 }
 
