@@ -93,10 +93,7 @@ TEST(torrent_test, hostile_info_dictionaries_give_no_link) {
 // A scratch folder for copies of one fixture; removed again at the end.
 struct scratch {
     scratch() { fs::create_directories(dir / "folder.torrent"); }
-    ~scratch() {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
+    ~scratch() { std::error_code ignored; fs::remove_all(dir, ignored); }
     std::wstring copy(const std::string& name) const {
         fs::copy_file(source, dir / name);
         return (dir / name).wstring();
@@ -112,8 +109,7 @@ TEST(torrent_test, the_drop_rule_gives_its_reason) {
     const scratch files;
     ASSERT_FALSE(files.link.empty());
     const fs::path huge = files.dir / "huge.torrent";
-    std::ofstream(huge).close();
-    fs::resize_file(huge, torrent_size_limit + 1);  // sparse: nothing is written
+    std::ofstream(huge).close(), fs::resize_file(huge, torrent_size_limit + 1);  // sparse: nothing is written
     const auto fixture = [](const char* name) { return Widen(fixture_path(name)); };
     const struct row { std::wstring path; drop_verdict verdict; std::wstring link; } rows[] = {
         {files.copy("Film.TORRENT"), drop_verdict::link, files.link},
@@ -122,10 +118,8 @@ TEST(torrent_test, the_drop_rule_gives_its_reason) {
         {(files.dir / "absent.torrent").wstring(), drop_verdict::unreadable, L""},
         {(files.dir / "folder.torrent").wstring(), drop_verdict::unreadable, L""},
         {huge.wstring(), drop_verdict::too_big, L""},
-        {fixture("hand_not_bencode.torrent"), drop_verdict::not_bencode, L""},
-        {fixture("hand_cut_in_info.torrent"), drop_verdict::not_bencode, L""},
-        {fixture("hand_root_list.torrent"), drop_verdict::no_info, L""},
-        {fixture("hand_info_string.torrent"), drop_verdict::no_info, L""},
+        {fixture("hand_not_bencode.torrent"), drop_verdict::not_bencode, L""}, {fixture("hand_cut_in_info.torrent"), drop_verdict::not_bencode, L""},
+        {fixture("hand_root_list.torrent"), drop_verdict::no_info, L""}, {fixture("hand_info_string.torrent"), drop_verdict::no_info, L""},
         {fixture("libtorrent_v2_only.torrent"), drop_verdict::v2_only, L""},
         {fixture("mktorrent_no_video.torrent"), drop_verdict::no_video,
          Widen(link_prefix + "FE7582EEFC598B2FC536BC1BEA85AAA1FFE97BFE")},
@@ -193,11 +187,9 @@ TEST(torrent_test, sha1_vectors_and_every_length_on_every_engine) {
     rows.push_back({std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"});
     for (sha1_engine e : {sha1_engine::portable, sha1_engine::sha_ni}) {
         if (!sha1_engine_available(e)) continue;
-        for (const row& r : rows) {
+        for (const row& r : rows)
             for (std::size_t a : {std::size_t{0}, r.message.size() / 3, r.message.size()})  // buffered and direct blocks mix
-                EXPECT_EQ(digest_hex(r.message, e, a, (a + r.message.size()) / 2), r.digest)
-                    << int(e) << " " << r.message.size() << "/" << a;
-        }
+                EXPECT_EQ(digest_hex(r.message, e, a, (a + r.message.size()) / 2), r.digest) << int(e) << " " << r.message.size() << "/" << a;
     }
     sha1_context ctx;
     sha1_init(ctx, sha1_engine::portable);
@@ -221,9 +213,7 @@ TEST(torrent_test, torrent_paths_and_utf8_to_wide) {
         std::wstring out = L"stale";
         utf8_to_wide(r.utf8.data(), r.utf8.size(), out);
         EXPECT_EQ(out, r.wide) << testing::PrintToString(r.utf8);
-        if (out.find(L'\uFFFD') == std::wstring::npos) {
-            EXPECT_EQ(wide_to_utf8(out), r.utf8);
-        }
+        if (out.find(L'\uFFFD') == std::wstring::npos) { EXPECT_EQ(wide_to_utf8(out), r.utf8); }
     }
     // Just outside each narrowed second-byte range nothing decodes; how many U+FFFD is the platform's affair.
     const std::wstring out = Widen("\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80");
