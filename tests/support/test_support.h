@@ -20,11 +20,12 @@ inline std::wstring Widen(const std::string& utf8) {
   return out;
 }
 
-// Each ASCII character as one UTF-16LE unit: how a wide CF_HDROP list stores names.
-inline std::string Utf16(const std::string& ascii) {
-  std::string wide;
-  for (const char c : ascii) wide += {c, '\0'};
-  return wide;
+// Text as a CF_HDROP list stores it: UTF-16LE units, or in ANSI the low byte of each unit
+// (ASCII text only).
+inline std::string Units(const std::wstring& text, bool wide = true) {
+  std::string bytes;
+  for (const wchar_t unit : text) bytes += wide ? std::string{char(unit), char(unit >> 8)} : std::string(1, char(unit));
+  return bytes;
 }
 
 // A CF_HDROP block: the 20-byte header (where the names start, the wide flag), then `names`
@@ -38,13 +39,11 @@ inline std::string DropBlock(unsigned long offset, bool wide, const std::string&
   return block;
 }
 
-// A well-formed list of `paths`: ANSI keeps the low byte of each unit (ASCII paths only).
+// A well-formed list of `paths`, each closed by a zero and the list by an empty name.
 inline std::string DropBlock(const std::vector<std::wstring>& paths, bool wide = true) {
-  std::string names;
-  for (const std::wstring& path : paths) {
-    for (const wchar_t unit : path + L'\0') names += wide ? std::string{char(unit), char(unit >> 8)} : std::string(1, char(unit));
-  }
-  return DropBlock(20, wide, names + std::string(wide ? 2 : 1, '\0'));
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  return DropBlock(20, wide, Units(names + L'\0', wide));
 }
 
 // The caption buttons' tips as users read them.
