@@ -180,6 +180,7 @@ class browser_test : public testing::Test {
   ScriptPage script{page->External()};
 };
 
+// Without a document (Wine's control has none) or without a control, calls fail quietly.
 TEST_F(browser_test, webbrowser_is_silent_and_fills_its_host_or_nothing) {
   auto& shared = Shared();
   const HWND host = shared.page->host.Handle();
@@ -192,6 +193,11 @@ TEST_F(browser_test, webbrowser_is_silent_and_fills_its_host_or_nothing) {
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
   EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
   shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
+  DISPPARAMS none{};
+  EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));
+  fw::ComPtr<PageHost> bare{new PageHost};
+  bare->Navigate(L"http://127.0.0.1:9/");  // passed over
+  EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, nullptr), E_POINTER);
 }
 
 // A finished page (not a frame's, not a malformed call) is zoomed to the window's last scale
@@ -199,8 +205,6 @@ TEST_F(browser_test, webbrowser_is_silent_and_fills_its_host_or_nothing) {
 // that lives on (here held by the test) holds no reference to the host.
 TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_teardown) {
   fw::ComPtr<OpenPage> own{new OpenPage};
-  const ULONG alone = own->AddRef() - 1;
-  own->Release();
   own->CreateBrowserHost(parent, RECT{1, 26, 993, 626}, nullptr);
   const fw::ComPtr<IWebBrowser2> control = own->browser;
   const BrowserCommandFn shipped = std::exchange(browserCommand, RecordCommand);
@@ -221,16 +225,8 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   browserCommand = shipped;
   sink.Reset();
   own->DestroyBrowserHost();
-  EXPECT_EQ(own->AddRef() - 1, alone);
+  EXPECT_EQ(own->AddRef(), 2u);  // this and the test's own: none is the control's
   own->Release();
-}
-
-TEST_F(browser_test, without_a_document_or_a_control_calls_fail_quietly) {
-  DISPPARAMS none{};
-  EXPECT_TRUE(FAILED(Shared().page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));  // no document here
-  fw::ComPtr<PageHost> bare{new PageHost};
-  bare->Navigate(L"http://127.0.0.1:9/");  // without a control: passed over (navigation: the tab clicks' test)
-  EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, nullptr), E_POINTER);
 }
 
 TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_frame) {
@@ -241,10 +237,13 @@ TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_fra
   EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
   fw::ComPtr<IDropTarget> dropTarget;
   fw::ComPtr<IDispatch> external;
+  OpenPage& hosted = *Shared().page.Get();
+  const ULONG before = hosted.AddRef();
   EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
-  EXPECT_EQ(dropTarget.Get(), Shared().page->DropTarget());
+  EXPECT_EQ(dropTarget.Get(), hosted.DropTarget());
   EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
-  EXPECT_EQ(external.Get(), Shared().page->External());
+  EXPECT_EQ(external.Get(), hosted.External());
+  EXPECT_EQ(hosted.Release(), before + 1);  // each answer holds the host
   // Each part is an object of its own: its IUnknown is itself, and it answers no other part's interface.
   fw::ComPtr<IUnknown> itself, crossed;
   EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
@@ -276,12 +275,9 @@ TEST_F(browser_test, only_the_shortcuts_that_leave_the_page_are_swallowed) {
   ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
   constexpr BYTE down = 0x80;
   const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
-      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+O", WM_KEYDOWN, 'O', down, 0, 0, S_OK},
-      {"Ctrl+Shift+N", WM_KEYDOWN, 'N', down, down, 0, S_OK},  {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
+      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
       {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE},
-      {"Ctrl+V", WM_KEYDOWN, 'V', down, 0, 0, S_FALSE},         {"F5", WM_KEYDOWN, VK_F5, 0, 0, 0, S_FALSE},
-      {"Tab", WM_KEYDOWN, VK_TAB, 0, 0, 0, S_FALSE},            {"Backspace", WM_KEYDOWN, VK_BACK, 0, 0, 0, S_FALSE}};
+      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE}};
   for (const Row& r : rows) {
     BYTE held[256] = {};
     held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
