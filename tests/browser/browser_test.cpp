@@ -1,25 +1,19 @@
 // The page host with the real WebBrowser control and JScript standing in for the page:
 // hosting, the document-host answers, window.external and what it tells the window, and
 // drops of real file lists with the exact text the shipped page's script receives.
-#include <winsock2.h>
 #include <windows.h>
-#include <activscp.h>
-#include <commctrl.h>
 #include <exdispid.h>
 #include <mshtmhst.h>
-#include <shlobj.h>
 
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
 
 #include "browser/page_host.h"
 #include "browser/page_text.h"
 #include "tests/script_page.h"
 #include "tests/support/test_support.h"
-#include "tests/win_pump.h"
 
 namespace {
 
@@ -109,13 +103,6 @@ struct FileList : Uncounted<IDataObject> {
   CLIPFORMAT offered;
   std::string bytes;
   int requests = 0;  // GetData calls
-};
-
-// Ends the drag with a drop once the target has been asked about it.
-struct DropSource : Uncounted<IDropSource> {
-  STDMETHODIMP QueryContinueDrag(BOOL, DWORD) override { return ++asked < 3 ? S_OK : DRAGDROP_S_DROP; }
-  STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-  int asked = 0;
 };
 
 // The magnet link from the manifest the fixture tools wrote.
@@ -400,7 +387,10 @@ TEST_F(browser_test, method_names_are_matched_exactly) {
   EXPECT_EQ(ids, (std::array<DISPID, 2>{DISPID_SETVODCLIENTTAB, DISPID_UNKNOWN}));
 }
 
-TEST_F(browser_test, dropped_lists_hand_their_video_torrents_to_the_page) {
+// Video torrents among the dragged files reach the page; anything else is refused: a hostile
+// list whole, and without reading the data the VIP client's drops, a source that offers only
+// MOVE and a drag without data.
+TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) {
   const std::wstring video = Make(L"Film.torrent", "mktorrent_single.torrent");
   const std::wstring other = Make(L"Series.torrent", "transmission_multi.torrent");
   const std::wstring noVideo = Make(L"Music.torrent", "mktorrent_no_video.torrent");
@@ -410,78 +400,44 @@ TEST_F(browser_test, dropped_lists_hand_their_video_torrents_to_the_page) {
   Make(deep);
   Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
   const std::wstring whole = Make(deep + L"\\A.torrent.b.torrent", "transmission_single.torrent");
-  const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent");
+  const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent"), filmHeard = L"1 [" + film + L"]";
   std::vector<std::wstring> many(20000, clip);
   many.back() = video;
-  const struct Row { const char* label; std::string block; HRESULT enter; std::wstring text; } rows[] = {
-      {"plain .mkv", DropBlock({clip}), E_FAIL, L"[]"},
-      {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, L"[" + film + L"]"},
-      {"two video torrents", DropBlock({video, other}), S_OK,
-       L"[" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
-      {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
-       L"[" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
-      {"ANSI list", DropBlock({video}, false), S_OK, L"[" + film + L"]"},
-      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, L"[" + film + L"]"}};
-  for (const Row& r : rows) {
-    FileList files(r.block);
-    DragAndDrop(r.label, *page->DropTarget(), &files, r.enter);
-    EXPECT_EQ(files.requests, 2) << r.label;
-    EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), L"1 " + r.text) << r.label;
-  }
-}
-
-// Hostile lists are refused whole, before any name is read; the other refusals read nothing.
-TEST_F(browser_test, refused_drops_and_pages_without_the_callback_call_nothing) {
-  const std::string one = DropBlock({Make(L"Film.torrent", "mktorrent_single.torrent")});
+  const std::string one = DropBlock({video});
   const DWORD past = 0x7FFFFFF0;  // where the names start
-  enum How { kNamesPast, kText, kNoData, kVip, kBarePage, kMoveOnly };
-  const struct Row { const char* label; How how; HRESULT enter; int reads; } rows[] = {  // else a video torrent
-      {"names past the block", kNamesPast, E_FAIL, 2}, {"text", kText, E_FAIL, 2}, {"no data object", kNoData, E_FAIL, 0},
-      {"started from the VIP client", kVip, E_FAIL, 0}, {"page without the callback", kBarePage, S_OK, 2},
-      {"the source offering only MOVE", kMoveOnly, E_FAIL, 0}};
   fw::ComPtr<ScriptedPage> bare{new ScriptedPage}, vip{new ScriptedPage};
   vip->SetVipMode();
+  // heard: the page's calls and text; reads: of the data; no format: no data object at all
+  const struct Row { const char* label; std::string block; HRESULT enter; std::wstring heard; int reads = 2;
+                     ScriptedPage* target = nullptr; CLIPFORMAT format = CF_HDROP; DWORD offered = kAnyEffect; } rows[] = {
+      {"plain .mkv", DropBlock({clip}), E_FAIL, L"1 []"},
+      {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, filmHeard},
+      {"two video torrents", DropBlock({video, other}), S_OK,
+       L"1 [" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
+      {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
+       L"1 [" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
+      {"ANSI list", DropBlock({video}, false), S_OK, filmHeard},
+      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, filmHeard},
+      {"names past the block", std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4), E_FAIL, L"0 "},
+      {"text", one, E_FAIL, L"0 ", 2, nullptr, CF_UNICODETEXT},
+      {"no data object", one, E_FAIL, L"0 ", 0, nullptr, 0},
+      {"started from the VIP client", one, E_FAIL, L"0 ", 0, vip.Get()},
+      {"page without the callback", one, S_OK, L"0 ", 2, bare.Get()},
+      {"the source offering only MOVE", one, E_FAIL, L"0 ", 0, nullptr, CF_HDROP, DROPEFFECT_MOVE}};
   for (const Row& r : rows) {
-    FileList files(r.how == kNamesPast ? std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4) : one,
-                   r.how == kText ? CF_UNICODETEXT : CF_HDROP);
-    IDropTarget& target = *(r.how == kBarePage ? bare : r.how == kVip ? vip : page)->DropTarget();
-    DragAndDrop(r.label, target, r.how == kNoData ? nullptr : &files, r.enter, r.how == kVip ? E_FAIL : S_OK,
-                r.how == kMoveOnly ? DROPEFFECT_MOVE : kAnyEffect);
+    FileList files(r.block, r.format);
+    ScriptedPage* target = r.target ? r.target : page.Get();
+    DragAndDrop(r.label, *target->DropTarget(), r.format ? &files : nullptr, r.enter, target == vip.Get() ? E_FAIL : S_OK,
+                r.offered);
     EXPECT_EQ(files.requests, r.reads) << r.label;
-    EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), L"0 ") << r.label;
+    EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), r.heard) << r.label;
   }
 }
 
-// A real drag through OLE onto a registered page host: what the source hears, for example a
-// file manager that deletes the originals when told MOVE.
-TEST_F(browser_test, ole_drag_tells_the_source_copy_or_none) {
-  const HWND target = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300, 300, 100, 100,
-                                      nullptr, nullptr, nullptr, nullptr);
-  ASSERT_EQ(RegisterDragDrop(target, page->DropTarget()), S_OK);
-  SetCursorPos(350, 350);
-  ASSERT_TRUE(PumpUntil([&] { POINT at; return GetCursorPos(&at) && WindowFromPoint(at) == target; }));
-  const struct Row { const char* fixture; DWORD effect; } rows[] = {{"mktorrent_single.torrent", DROPEFFECT_COPY},
-                                                                    {"mktorrent_no_video.torrent", DROPEFFECT_NONE}};
-  for (const Row& r : rows) {
-    FileList files(DropBlock({Make(L"F.torrent", r.fixture)}));
-    DropSource source;
-    DWORD answered = 0xBEEF;
-    EXPECT_TRUE(SUCCEEDED(DoDragDrop(&files, &source, kAnyEffect, &answered))) << r.fixture;
-    EXPECT_EQ(answered, r.effect) << r.fixture;
-  }
-  EXPECT_EQ(script.Eval(L"calls"), L"1");  // only the accepted drop reached the page
-  RevokeDragDrop(target);
-  DestroyWindow(target);
-}
-
-// One OLE apartment and one socket library for the run; the shared page destroyed at its end.
+// One OLE apartment for the run; the shared page destroyed at its end.
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   OleInitialize(nullptr);
-  WSADATA sockets;
-  WSAStartup(MAKEWORD(2, 2), &sockets);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   const int result = RUN_ALL_TESTS();
   if (shared) shared->page->DestroyBrowserHost();
   OleUninitialize();
