@@ -145,19 +145,6 @@ class browser_test : public testing::Test {
     else CopyFileW(Widen(KP_TORRENT_FIXTURES "/" + fixture).c_str(), longPath.c_str(), FALSE);
     return path;
   }
-  // Drags `data` onto `target` and drops it: the answers of enter, over and drop, and their
-  // effects, COPY when DragEnter took the drag, else NONE: never the MOVE also offered.
-  void DragAndDrop(const char* label, IDropTarget& target, IDataObject* data, HRESULT enter, HRESULT dropped = S_OK,
-                   DWORD offered = kAnyEffect) {
-    Run(L"calls = 0; bridge.text = '';");
-    std::array<DWORD, 3> effects = {offered, offered & (DROPEFFECT_COPY | DROPEFFECT_MOVE), offered};
-    const std::array<HRESULT, 3> answers = {target.DragEnter(data, MK_LBUTTON, {5, 5}, &effects[0]),
-                                            target.DragOver(MK_LBUTTON, {5, 5}, &effects[1]),
-                                            target.Drop(data, MK_LBUTTON, {5, 5}, &effects[2])};
-    EXPECT_EQ(answers, (std::array<HRESULT, 3>{enter, S_OK, dropped})) << label;
-    const DWORD copied = enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-    EXPECT_EQ(effects, (std::array<DWORD, 3>{copied, copied, copied})) << label;
-  }
 
   static inline const HWND parent = MakeParent();
   static inline const std::wstring folder =
@@ -425,10 +412,18 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
       {"page without the callback", one, S_OK, L"0 ", 2, bare.Get()},
       {"the source offering only MOVE", one, E_FAIL, L"0 ", 0, nullptr, CF_HDROP, DROPEFFECT_MOVE}};
   for (const Row& r : rows) {
+    Run(L"calls = 0; bridge.text = '';");
     FileList files(r.block, r.format);
-    ScriptedPage* target = r.target ? r.target : page.Get();
-    DragAndDrop(r.label, *target->DropTarget(), r.format ? &files : nullptr, r.enter, target == vip.Get() ? E_FAIL : S_OK,
-                r.offered);
+    IDataObject* data = r.format ? &files : nullptr;
+    IDropTarget& target = *(r.target ? r.target : page.Get())->DropTarget();
+    // Enter, over and drop: COPY when DragEnter took the drag, else NONE; never the MOVE also offered.
+    std::array<DWORD, 3> effects = {r.offered, r.offered & (DROPEFFECT_COPY | DROPEFFECT_MOVE), r.offered};
+    const std::array<HRESULT, 3> answers = {target.DragEnter(data, MK_LBUTTON, {5, 5}, &effects[0]),
+                                            target.DragOver(MK_LBUTTON, {5, 5}, &effects[1]),
+                                            target.Drop(data, MK_LBUTTON, {5, 5}, &effects[2])};
+    EXPECT_EQ(answers, (std::array<HRESULT, 3>{r.enter, S_OK, r.target == vip.Get() ? E_FAIL : S_OK})) << r.label;
+    const DWORD copied = r.enter == S_OK ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    EXPECT_EQ(effects, (std::array<DWORD, 3>{copied, copied, copied})) << r.label;
     EXPECT_EQ(files.requests, r.reads) << r.label;
     EXPECT_EQ(script.Eval(L"calls + ' ' + bridge.text"), r.heard) << r.label;
   }
