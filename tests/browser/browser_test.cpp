@@ -396,7 +396,8 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
   vip->SetVipMode();
   // heard: the page's calls and text; reads: of the data; no format: no data object at all
   const struct Row { const char* label; std::string block; HRESULT enter; std::wstring heard; int reads = 2;
-                     ScriptedPage* target = nullptr; CLIPFORMAT format = CF_HDROP; DWORD offered = kAnyEffect; } rows[] = {
+                     ScriptedPage* target = nullptr; CLIPFORMAT format = CF_HDROP; DWORD offered = kAnyEffect;
+  } rows[] = {
       {"plain .mkv", DropBlock({clip}), E_FAIL, L"1 []"},
       {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, filmHeard},
       {"two video torrents", DropBlock({video, other}), S_OK,

@@ -119,13 +119,14 @@ TEST(page_text_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
 
 // Anywhere later, the control has already chosen IE 7's document mode for the page.
 TEST(page_text_test, shipped_pages_ask_for_the_newest_document_mode_before_any_other_element) {
+  const std::string allowed = " <!DOCTYPE <html <head <meta <title </title ";
   for (const char* name : {"start.html", "bridge.html"}) {
     const std::string page{std::istreambuf_iterator<char>(std::ifstream(KP_PAGES "/" + std::string(name)).rdbuf()), {}};
     const std::size_t meta = page.find("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">");
     EXPECT_NE(meta, std::string::npos) << name;
     for (std::size_t at = page.find('<'); at < meta; at = page.find('<', at + 1)) {
       const std::string tag = " " + page.substr(at, page.find_first_of(" >", at) - at) + " ";
-      EXPECT_NE(std::string(" <!DOCTYPE <html <head <meta <title </title ").find(tag), std::string::npos) << name << tag;
+      EXPECT_NE(allowed.find(tag), std::string::npos) << name << tag;
     }
   }
 }
