@@ -1,14 +1,12 @@
 // The main window as created under Wine, each part read back by its control id: placement, scale
 // changes, maximised in every way, focus, Escape, the pin, the app bar and the page's tabs. Pixels
 // of the whole window and tips: the acceptance suite.
-#include <winsock2.h>
 #include <windows.h>
 #include <mshtmhst.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 #include "framework/ax_host.h"
 #include "framework/app_module.h"
@@ -36,9 +34,21 @@ UINT_PTR WINAPI AnswerAsShell(DWORD message, APPBARDATA* data) {
   return autoHideBars >> data->uEdge & 1 ? reinterpret_cast<UINT_PTR>(GetDesktopWindow()) : 0;
 }
 
-// The page's zoom, as the control was told it last (Wine's control has no zoom).
+// The page's zoom, as the control was told it last (Wine's control has no zoom), and the control.
 LONG pageZoom = 0;
-HRESULT RecordZoom(IWebBrowser2*, OLECMDID, OLECMDEXECOPT, VARIANT* in) { return pageZoom = in->lVal, S_OK; }
+IWebBrowser2* control = nullptr;
+HRESULT RecordZoom(IWebBrowser2* browser, OLECMDID, OLECMDEXECOPT, VARIANT* in) {
+  return control = browser, pageZoom = in->lVal, S_OK;
+}
+
+// Where the control was last sent.
+std::wstring Address() {
+  BSTR url = nullptr;
+  if (!control || FAILED(control->get_LocationURL(&url))) return L"";
+  const std::wstring address(url, SysStringLen(url));
+  SysFreeString(url);
+  return address;
+}
 
 RECT WorkArea() {
   RECT area = {};
@@ -52,20 +62,6 @@ skin::Rect Placed(HWND child) {
   GetWindowRect(child, &r);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
   return {r.left, r.top, r.right, r.bottom};
-}
-
-// The path the page's control asks `listener` for next, answered with an empty page; "" while none.
-std::string Requested(SOCKET listener) {
-  const SOCKET client = accept(listener, nullptr, nullptr);
-  if (client == INVALID_SOCKET) return "";
-  u_long blocking = 0;
-  ioctlsocket(client, FIONBIO, &blocking);  // accepted sockets inherit the listener's mode
-  char request[2048] = {};
-  recv(client, request, sizeof request - 1, 0);  // the request line fits the first read
-  static const char reply[] = "HTTP/1.0 200 OK\r\n\r\n";
-  send(client, reply, sizeof reply - 1, 0);
-  closesocket(client);
-  return std::string(request + 4, strcspn(request + 4, " "));  // after "GET "
 }
 
 // Which frame of a button's three-frame strip, w x h each, it paints now; -1 if none.
@@ -91,8 +87,6 @@ class main_window_test : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     OleInitialize(nullptr);  // the page's control, which the tabs navigate
-    WSADATA sockets;
-    WSAStartup(MAKEWORD(2, 2), &sockets);
     ASSERT_TRUE(fw::appModule.AddMessageLoop(&loop));
     fw::setDialogDpiChangeBehavior = [](HWND dialog, int mask, int values) { return dialogDpiCall = {dialog, mask, values}, TRUE; };
     appbar::shellMessage = AnswerAsShell;
@@ -101,6 +95,10 @@ class main_window_test : public testing::Test {
     ShowWindow(window, SW_SHOWNOACTIVATE);
     // The page hands over its sections, as the site does at start: the tabs come with the call.
     ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([]);");
+    // Laid out again at its scale, the page is zoomed: the recorder gets the control.
+    RECT at;
+    GetWindowRect(window, &at);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&at));
   }
   static void TearDownTestSuite() {
     main.DestroyWindow();
@@ -303,31 +301,23 @@ TEST_F(main_window_test, the_app_bar_registration_goes_with_the_window) {
 // The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
 // Laid out again at another scale, the current tab stays current.
 TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
-  const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET, address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof address;
-  u_long nonBlocking = 1;
-  ASSERT_FALSE(bind(listener, reinterpret_cast<sockaddr*>(&address), length) || listen(listener, 8) ||
-               getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) ||
-               ioctlsocket(listener, FIONBIO, &nonBlocking));
-  const std::wstring server = L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port));
-  auto clickAndServe = [&](UINT id, const std::string& path) {
+  // Each click goes somewhere else than the one before, so the address tells it went.
+  auto click = [](UINT id, const std::wstring& url) {
     SendMessageW(Button(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(Button(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_TRUE(PumpUntil([&] { return Requested(listener) == path; })) << path;
+    EXPECT_TRUE(PumpUntil([&] { return Address() == url; }, 5000)) << "at " << Address().c_str();
   };
   ScriptPage page(External().Get());
   const HWND list = Button(ID_TAB_LIST), player = Button(ID_TAB_PLAYER);
   ASSERT_TRUE(list && player);
-  const std::wstring nav = L"window.external.setVodClientNav([{id: 'player', url: '" + server + L"/";
-  EXPECT_TRUE(page.Run(nav + L"player-a'}, {id: 'list', url: '" + server + L"/list-b'}]);"));
+  EXPECT_TRUE(page.Run(L"window.external.setVodClientNav([{id: 'player', url: 'about:player-a'}, "
+                       L"{id: 'list', url: 'about:list-b'}]);"));
   EXPECT_EQ(Tabs(), "2h 0h");  // fresh, "player" looks current but can still be clicked
-  clickAndServe(ID_TAB_PLAYER, "/player-a");
-  EXPECT_TRUE(page.Run(nav + L"player-c'}]);"));
+  click(ID_TAB_PLAYER, L"about:player-a");
+  EXPECT_TRUE(page.Run(L"window.external.setVodClientNav([{id: 'player', url: 'about:player-c'}]);"));
   EXPECT_TRUE(Button(ID_TAB_LIST) == list && Button(ID_TAB_PLAYER) == player);  // the same buttons
-  clickAndServe(ID_TAB_LIST, "/list-b");
-  clickAndServe(ID_TAB_PLAYER, "/player-c");
+  click(ID_TAB_LIST, L"about:list-b");
+  click(ID_TAB_PLAYER, L"about:player-c");
   EXPECT_EQ(Tabs(), "2h 0h");  // a click does not change the current tab
   const struct Row { const wchar_t* name; const char* tabs; } rows[] = {
       {L"list", "0h 2*"}, {L"player", "2* 0h"}, {L"List", "2* 0h"}, {L"list", "0h 2*"}, {L"", "0h 2*"}};
@@ -341,7 +331,6 @@ TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
   GetWindowRect(window, &at);
   for (int dpi : {192, 96}) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
   EXPECT_EQ(Tabs(), "0h 2*");
-  closesocket(listener);
 }
 
 // Last: the mode cannot be left. The tabs go with it, and the page makes none again.
