@@ -1,8 +1,7 @@
 // The acceptance driver's eyes and hands on the Windows side, for what X cannot tell. One
 // command a line on stdin, one answer a line on stdout, so the suite pays for one Wine start:
-//   rect | region | iconic | topmost | count | buttons | workarea | tip | syscommand <hex>
-//   tips: the caption's tips as name=text, from the tests' shared helpers
-//   metrics <dpi>: the window's sizes at that dpi as name=value, from the program's own geometry
+//   rect | region | iconic | topmost | count | workarea | tip | syscommand <hex>
+//   tips: the caption's tips as name=text; metrics <dpi>: the program's own sizes as name=value
 //   trace <hex> | trace show <n>: posts that system command, or shows the window with it as another
 //     program does, and lists each distinct "iconic left top right bottom" the window passes
 //     through, separated by ';', until it has held still a while
@@ -29,18 +28,14 @@
 
 namespace {
 
-constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr UINT kWaitMs = 5000;
-
-struct Found { HWND first = nullptr; int count = 0; };
-
-// The program's main window is the only visible top-level dialog on our display.
-Found FindMain() {
-  Found found;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kDialogClass, nullptr));) {
-    if (IsWindowVisible(w) && !found.count++) found.first = w;
+// The program's main window is the only visible top-level dialog on our display: the first
+// of them, and in `count` how many there are.
+HWND FindMain(int& count) {
+  HWND first = nullptr;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
+    if (IsWindowVisible(w) && !count++) first = w;
   }
-  return found;
+  return first;
 }
 
 std::string Text(const RECT& r) {
@@ -57,14 +52,13 @@ RECT WindowBox(HWND w) {
 // The text of the tip now shown for the main window: the tooltip control answers WM_GETTEXT
 // with it, and the system carries that message's text across processes.
 std::string ShownTip(HWND main) {
-  HWND tips = nullptr;
-  while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))) {
-    if (GetWindow(tips, GW_OWNER) == main && IsWindowVisible(tips)) break;
+  for (HWND tips = nullptr; (tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr));) {
+    if (GetWindow(tips, GW_OWNER) != main || !IsWindowVisible(tips)) continue;
+    wchar_t text[256] = {};
+    SendMessageW(tips, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return zv::encoding::bencoding::wide_to_utf8(text);
   }
-  wchar_t text[256] = {};
-  if (!tips) return "none";
-  SendMessageW(tips, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-  return zv::encoding::bencoding::wide_to_utf8(text);
+  return "none";
 }
 
 HCURSOR referenceCursor = nullptr;
@@ -74,13 +68,11 @@ DWORD referenceThreadId = 0;
 
 DWORD WINAPI ReferenceWindow(LPVOID param) {
   const RECT at = *static_cast<RECT*>(param);
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+  const WNDPROC answer = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
     return message == WM_SETCURSOR ? (SetCursor(referenceCursor), TRUE) : DefWindowProcW(w, message, wParam, lParam);
   };
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = L"kp_probe_window";
+  const WNDCLASSW wc = {0, answer, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
+                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr, L"kp_probe_window"};
   RegisterClassW(&wc);
   HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | (referenceTopmost ? WS_EX_TOPMOST : 0), wc.lpszClassName, L"",
                            WS_POPUP | WS_VISIBLE, at.left, at.top, at.right, at.bottom, nullptr, nullptr, wc.hInstance,
@@ -92,8 +84,9 @@ DWORD WINAPI ReferenceWindow(LPVOID param) {
 }
 
 std::string Answer(const std::string& line) {
-  const Found main = FindMain();
-  if (line == "count") return std::to_string(main.count);
+  int count = 0;
+  const HWND w = FindMain(count);
+  if (line == "count") return std::to_string(count);
   if (line == "workarea") {
     RECT r = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
@@ -141,18 +134,12 @@ std::string Answer(const std::string& line) {
     // Sent, not posted: when it returns every window has handled it.
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
-                               kWaitMs, &ignored)
+                               5000, &ignored)
                ? "ok"
                : "error";
   }
-  if (!main.first) return "none";
-  const HWND w = main.first;
+  if (!w) return "none";
   if (line == "rect") return Text(WindowBox(w));
-  if (line == "buttons") {
-    int n = 0;
-    for (HWND c = nullptr; (c = FindWindowExW(w, c, L"WTL_BitmapButton", nullptr));) ++n;
-    return std::to_string(n);
-  }
   if (line == "region") {
     // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
     // bottom-right of the window) lies inside it.
@@ -182,9 +169,7 @@ std::string Answer(const std::string& line) {
     return cls;
   }
   if (line == "appbar" || line == "appbar forget") {
-    APPBARDATA bar = {};
-    bar.cbSize = sizeof(bar);
-    bar.hWnd = w;
+    APPBARDATA bar = {sizeof(bar), w, 0, 0, {}, 0};
     if (line != "appbar") return SHAppBarMessage(ABM_REMOVE, &bar) ? "ok" : "error";
     // The shell refuses a second registration of a window; one that it takes is ours to drop.
     if (!SHAppBarMessage(ABM_NEW, &bar)) return "1";
@@ -208,17 +193,15 @@ std::string Answer(const std::string& line) {
                            : PostMessageW(w, WM_SYSCOMMAND, std::stoul(line.substr(6), nullptr, 16), 0);
     if (!sent) return "error";
     const DWORD start = GetTickCount();
-    DWORD changed = start;
-    bool moved = false;
-    while (GetTickCount() - start < 10000 && !(moved && GetTickCount() - changed > 500)) {
+    for (DWORD changed = start; GetTickCount() - start < 10000; Sleep(1)) {
       const std::string now = state();
       if (now != last) {
         seen += ";" + now;
         last = now;
         changed = GetTickCount();
-        moved = true;
+      } else if (seen != last && GetTickCount() - changed > 500) {  // it moved, and has held still since
+        break;
       }
-      Sleep(1);
     }
     return seen;
   }
