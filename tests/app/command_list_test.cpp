@@ -101,8 +101,8 @@ TEST(command_list_test, a_line_is_carried_out_whole_or_not_at_all) {
   auto title = [](std::size_t units, const std::wstring& end = L"") { return L"-title:" + std::wstring(units - 7 - end.size(), L'x') + end; };
   const std::size_t all = std::wstring::npos;  // the text is read back whole
   const struct Row { const char* name; bool older; std::wstring text; bool whole; std::size_t read; std::vector<std::wstring> carried; } rows[] = {
-      {"fits to the unit", false, L"-url:a " + title(4058), true, all, {bring, L"-url:a", title(4058)}},
-      {"last token straddles", false, L"-url:a " + title(4059), false, all, {bring}},
+      {"fits to the unit", false, L"-url:a " + title(4058, pair), true, all, {bring, L"-url:a", title(4058, pair)}},
+      {"last token straddles", false, L"-url:a " + title(4059, pair), false, all, {bring}},
       {"older, as long as ours", true, bring + L" " + title(4065), true, all, {bring, title(4065)}},
       {"older, one longer", true, bring + L" " + title(4066), true, all, {bring}},
       {"older, cut", true, bring + L" -url:a " + title(5000), true, 4095, {bring, L"-url:a"}},
