@@ -1,5 +1,5 @@
 // The relay under Windows: the command window and real processes (this test the running
-// instance, the program a second start, relay_peer a squatter); and start-up's own address.
+// instance or a squatter, the program a second start); and start-up's own address.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,8 +29,11 @@ constexpr DWORD kTimeoutMs = 8000;
 constexpr DWORD kBurstMs = 120000;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-const std::wstring kExe = kp_test::ThisExecutable(), kFolder = kExe.substr(0, kExe.find_last_of(L'\\') + 1);
-const std::wstring kProgram = kFolder + L"..\\..\\app\\kestrelpane.exe";
+const std::wstring kExe = kp_test::ThisExecutable();
+const std::wstring kProgram = kExe.substr(0, kExe.find_last_of(L'\\') + 1) + L"..\\..\\app\\kestrelpane.exe";
+// The running instance's mutex spelled out, so a slip in the program's name shows.
+const wchar_t kInstanceMutex[] = L"{0AB6675C-4FD8-4cbe-8544-16360879539D}";
+const Entries::value_type kBring = {L"operation", L"bringwindowtotop"};
 
 bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
@@ -49,8 +52,8 @@ struct Recorder : CommandListener {
   HWND window = nullptr;
 };
 
-HANDLE Start(const std::wstring& exe, const std::wstring& args) {
-  std::wstring line = L"\"" + exe + L"\" " + args;
+HANDLE Start(const std::wstring& args) {
+  std::wstring line = L"\"" + kProgram + L"\" " + args;
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
@@ -72,7 +75,7 @@ long Finish(HANDLE process) {
 class relay_test : public testing::Test {
  protected:
   void BecomeTheRunningInstance() {
-    mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
+    mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
     ASSERT_TRUE(channel.Open());
     ASSERT_NE(channel.OwnWindow(), nullptr) << "a command window is left over from an earlier test";
     first.window = channel.OwnWindow();
@@ -116,10 +119,9 @@ TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) 
     return !(*static_cast<HANDLE*>(t) = CreateMutexW(nullptr, TRUE, kCommandSenderMutexName));
   }, &turn, 0, nullptr);
   WaitForSingleObject(holder, INFINITE), CloseHandle(holder);
-  const Entries::value_type bring = {L"operation", L"bringwindowtotop"};
-  const Entries fresh = {bring, {L"url", L"fresh"}};
+  const Entries fresh = {kBring, {L"url", L"fresh"}};
   // An existing file is probed unless named through the NT prefix.
-  const Entries full = {{L"??\\" + kExe.substr(0, 1), kExe.substr(2)}, bring, {L"path", kExe}, {L"startfrom", L"s"},
+  const Entries full = {{L"??\\" + kExe.substr(0, 1), kExe.substr(2)}, kBring, {L"path", kExe}, {L"startfrom", L"s"},
                         {L"title", L"T 2"}, {L"url", L"magnet:?xt=urn:btih:00"}};
   // A start that finds a text pending waits for it to be taken; a dead sender's text (no message) is overwritten.
   const struct Row { bool senderLives; std::vector<Entries> want; } rows[] = {{true, {full, fresh}}, {false, {fresh}}};
@@ -128,11 +130,11 @@ TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) 
     first.lists = second.lists = {};
     HANDLE earlier = nullptr;
     const std::wstring args = L"-url:http://h/x magnet:?xt=urn:btih:00 -title:\"T 2\" -startfrom:s \"";
-    if (row.senderLives) earlier = Start(kProgram, args + kExe + L"\" \"\\??\\" + kExe + L"\"");
+    if (row.senderLives) earlier = Start(args + kExe + L"\" \"\\??\\" + kExe + L"\"");
     else WriteCommandArea(area, L"-url:stale");
     for (int i = 0; i < 400 && !CommandAreaPending(area); ++i) Sleep(20);
     EXPECT_TRUE(CommandAreaPending(area));
-    HANDLE later = Start(kProgram, L"-url:fresh");
+    HANDLE later = Start(L"-url:fresh");
     Sleep(500);  // busy, as while starting: the later start arrives while the earlier text waits
     // Each start waits until its text is taken, so we keep taking until both have ended.
     PumpUntil([&] { return second.lists.size() >= row.want.size() && Ended(later) && (!earlier || Ended(earlier)); });
@@ -147,12 +149,12 @@ TEST_F(relay_test, second_starts_relay_key_ordered_lists_over_what_others_left) 
 TEST_F(relay_test, a_burst_of_second_starts_loses_and_mixes_nothing) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   std::vector<HANDLE> starts;
-  for (int i = 0; i < 48; ++i) starts.push_back(Start(kProgram, L"-title:burst" + std::to_wstring(i)));
+  for (int i = 0; i < 48; ++i) starts.push_back(Start(L"-title:burst" + std::to_wstring(i)));
   PumpUntil([&] { return std::all_of(starts.begin(), starts.end(), Ended); }, kBurstMs);
   std::vector<Entries> want;
   for (std::size_t i = 0; i < starts.size(); ++i) {
     EXPECT_EQ(Finish(starts[i]), 0) << i;
-    want.push_back({{L"operation", L"bringwindowtotop"}, {L"title", L"burst" + std::to_wstring(i)}});
+    want.push_back({kBring, {L"title", L"burst" + std::to_wstring(i)}});
   }
   std::sort(want.begin(), want.end());
   std::sort(first.lists.begin(), first.lists.end());
@@ -167,10 +169,10 @@ TEST_F(relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
   for (const bool posted : {false, true}) {
     SCOPED_TRACE(posted ? "gone after the post, before taking" : "gone before the post");
     ASSERT_EQ(OpenFileMappingW(FILE_MAP_READ, FALSE, kCommandAreaName), nullptr) << "an area is left over";
-    mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
+    mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
     turn = CreateMutexW(nullptr, !posted, kCommandSenderMutexName);
     HWND window = CreateWindowExW(0, kCommandWindowName, kCommandWindowName, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    HANDLE heir = Start(kProgram, L"-title:heir");
+    HANDLE heir = Start(L"-title:heir");
     others.push_back(heir);
     // The start maps the area once it has found the window; then it posts, or waits for the turn we hold.
     MSG message;
@@ -181,7 +183,7 @@ TEST_F(relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
     ReleaseMutex(turn), CloseHandle(std::exchange(turn, nullptr));
     PumpUntil([&] { return FindWindowW(nullptr, L"heir") || Ended(heir); });
     EXPECT_NE(FindWindowW(nullptr, L"heir"), nullptr) << "the start ended: " << Ended(heir);
-    EXPECT_EQ(Finish(Start(kProgram, L"-title:after")), 0);
+    EXPECT_EQ(Finish(Start(L"-title:after")), 0);
     EXPECT_NE(FindWindowW(nullptr, L"after"), nullptr) << "the heir does not carry out relays";
     TerminateProcess(heir, 0), WaitForSingleObject(heir, kTimeoutMs);
     if (mapping) CloseHandle(std::exchange(mapping, nullptr));
@@ -193,14 +195,13 @@ TEST_F(relay_test, a_start_takes_the_place_of_an_instance_gone_while_it_sends) {
 TEST_F(relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   // After the 28 units of prefix, the last token straddles the 4093rd unit.
-  HANDLE start = Start(kProgram, L"-title:first -url:" + std::wstring(4040, L'u') + L" -title:straddle");
+  HANDLE start = Start(L"-title:first -url:" + std::wstring(4040, L'u') + L" -title:straddle");
   PumpUntil([&] { return Ended(start); });
   EXPECT_EQ(Finish(start), kExitNotRelayed);
   WriteCommandArea(area, L"-operation:bringwindowtotop -title:older -url:" + std::wstring(5000, L'u'));
   PostMessageW(channel.OwnWindow(), kCommandMessage, 0, 0);
   PumpUntil([&] { return first.lists.size() >= 2; });
-  const Entries::value_type bring = {L"operation", L"bringwindowtotop"};
-  EXPECT_EQ(first.lists, (std::vector<Entries>{{bring}, {bring, {L"title", L"older"}}}));
+  EXPECT_EQ(first.lists, (std::vector<Entries>{{kBring}, {kBring, {L"title", L"older"}}}));
 }
 
 // A window of our class and name that takes nothing (this process's own, never pumped), as
@@ -208,18 +209,18 @@ TEST_F(relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
 // window, and a start that tries the other one first goes on to it.
 TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
-  HANDLE lost = Start(kProgram, L"-title:lost");
+  HANDLE lost = Start(L"-title:lost");
   WaitForSingleObject(lost, kBurstMs);
   EXPECT_EQ(Finish(lost), kExitNotRelayed);
   EXPECT_FALSE(CommandAreaPending(area)) << "left for a later message to carry out";
   CloseHandle(std::exchange(mutex, nullptr));
-  others.push_back(Start(kProgram, L"-title:first"));
+  others.push_back(Start(L"-title:first"));
   const HWND own = channel.OwnWindow();
   ASSERT_TRUE(PumpUntil([&] { return FindWindowExW(nullptr, own, kCommandWindowName, kCommandWindowName) || FindWindowW(kCommandWindowName, kCommandWindowName) != own; }))
       << "the first instance made no command window of its own";
   SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ASSERT_EQ(FindWindowW(kCommandWindowName, kCommandWindowName), own) << "ours is tried first";
-  HANDLE taken = Start(kProgram, L"-title:taken");
+  HANDLE taken = Start(L"-title:taken");
   WaitForSingleObject(taken, kBurstMs);  // not pumping: ours must not take it
   EXPECT_EQ(Finish(taken), 0);
   EXPECT_NE(FindWindowW(nullptr, L"taken"), nullptr);
@@ -230,27 +231,28 @@ TEST_F(relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
   PSECURITY_DESCRIPTOR denied = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), denied, FALSE};
-  mutex = CreateMutexW(&attributes, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}"), LocalFree(denied);
-  EXPECT_EQ(Finish(Start(kProgram, L"-title:denied")), kExitNotRelayed);
+  mutex = CreateMutexW(&attributes, FALSE, kInstanceMutex), LocalFree(denied);
+  EXPECT_EQ(Finish(Start(L"-title:denied")), kExitNotRelayed);
 }
 
-// An area someone else made first without 8192 committed bytes is refused by a running
-// instance and a second start alike. The names are spelled out so a slip in the constants shows.
+// An area someone else made first without 8192 committed bytes (here this process, holding
+// it reserved only or half committed) is refused by a running instance and a second start alike.
 TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
-  mutex = CreateMutexW(nullptr, FALSE, L"{0AB6675C-4FD8-4cbe-8544-16360879539D}");
-  for (const wchar_t* role : {L"reserve", L"partial"}) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(role)));
-    HANDLE squatter = Start(kFolder + L"relay_peer.exe", role);
-    HANDLE squatted = nullptr;
-    for (int i = 0; i < 250 && !squatted; ++i, Sleep(20))
-      squatted = OpenFileMappingW(FILE_MAP_READ, FALSE, L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");
-    ASSERT_NE(squatted, nullptr) << "the squatter made no area";
+  mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+  for (const bool half : {false, true}) {
+    SCOPED_TRACE(half ? "half committed" : "reserved only");
+    mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_RESERVE, 0, 8192,
+                                 L"zv_{76452A10-E57A-4329-AB0A-E1F1D3629888}");  // spelled out, as the mutex
+    ASSERT_TRUE(mapping && GetLastError() != ERROR_ALREADY_EXISTS) << "an area is left over";
+    area = static_cast<volatile wchar_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_TRUE(area && (!half || VirtualAlloc(const_cast<wchar_t*>(area), 4096, MEM_COMMIT, PAGE_READWRITE)));
     CommandWindow running;
     EXPECT_FALSE(running.Open());
     EXPECT_EQ(FindWindowW(L"MiniShellCommandWindow", L"MiniShellCommandWindow"), running.OwnWindow());
     // Finds our mutex and window but cannot hand anything over, and says so.
-    EXPECT_EQ(Finish(Start(kProgram, L"-url:x")), kExitNotRelayed);
-    running.Close(), TerminateProcess(squatter, 0), Finish(squatter), CloseHandle(squatted);
+    EXPECT_EQ(Finish(Start(L"-url:x")), kExitNotRelayed);
+    running.Close(), UnmapViewOfFile(const_cast<wchar_t*>(std::exchange(area, nullptr)));
+    CloseHandle(std::exchange(mapping, nullptr));
   }
 }
 

@@ -48,27 +48,18 @@ outcome read(const std::string& input) {
     return {encode(v), v.kind(), is.rdstate(), is.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)};
 }
 
+// The edges the fuzz seed corpus lacks; bencode_fuzz_replay holds the reader to its reference
+// on the corpus's own (int_max, str_int32_overflow, dict_duplicate, deep_513 and the rest).
 TEST(bencode_test, reads_and_where_the_scanner_starts) {
     const struct row { std::string input; outcome want; } rows[] = {
-        {"i+05e", {"i5e", var::integer, good, 5}}, {"ie", {"i0e", var::integer, fail, 1}},
-        {"i12x", {"i0e", var::integer, fail, 4}}, {"i42", {"i0e", var::integer, eof_fail, 3}},
-        {"i9223372036854775807e", {"i9223372036854775807e", var::integer, good, 21}},
-        {"i-9223372036854775808e", {"i-9223372036854775808e", var::integer, good, 22}},
-        {"i9223372036854775808e", {"i0e", var::integer, fail, 20}}, {"i-9223372036854775809e", {"i0e", var::integer, fail, 21}},
+        {"i-9223372036854775809e", {"i0e", var::integer, fail, 21}},
         {"i20000000000000000000e", {"i0e", var::integer, fail, 21}},  // times ten wraps past 2^64
-        {"0:", {"0:", var::string, good, 2}}, {"4:spa", {"", var::none, eof_fail, 5}}, {"4x", {"", var::none, fail, 2}},
-        {"03:abc", {"3:abc", var::string, good, 6}}, {"4 :spam", {"4:spam", var::string, good, 7}},
-        {"3:a\0b"s, {"3:a\0b"s, var::string, good, 5}}, {"+1:a", {"", var::none, fail, 1}},
-        {"2147483647:abc", {"", var::none, eof_fail, 14}}, {"2147483648:x", {"", var::none, fail, 10}},
+        {"+1:a", {"", var::none, fail, 1}}, {"2147483647:abc", {"", var::none, eof_fail, 14}},
         // an unfinished element is dropped, those before it stay
-        {"l4:spami42ee", {"l4:spami42ee", var::list, good, 12}}, {"l1:ai1e", {"l1:ai1ee", var::list, eof_fail, 7}},
         {"li1ex", {"li1ee", var::list, fail, 5}}, {"d1:ai1e", {"d1:ai1ee", var::dictionary, eof_fail, 7}},
-        // keys sorted, the first of equal keys kept, "+" and "-0" but no negative key length
-        {"d1:b1:x1:a1:ye", {"d1:a1:y1:b1:xe", var::dictionary, good, 14}}, {"d1:a1:x1:a1:ye", {"d1:a1:xe", var::dictionary, good, 14}},
-        {"d+1:ai1ee", {"d1:ai1ee", var::dictionary, good, 9}}, {"d-0:i1ee", {"d0:i1ee", var::dictionary, good, 8}},
-        {"d-1:ai1ee", {"de", var::dictionary, fail, 4}}, {"di1e1:xe", {"de", var::dictionary, fail, 1}},
-        {"d1:ae", {"de", var::dictionary, fail, 5}}, {"d1:ai1e1:ad1:bi1ee1:bi2ee", {"d1:ai1e1:bi2ee", var::dictionary, good, 25}},
-        {" \t\n", {"", var::none, eof_fail, 3}}, {"x", {"", var::none, fail, 1}},
+        // the first of equal keys kept whole, "-0" but no negative key length, a key needs a value
+        {"d1:ai1e1:ad1:bi1ee1:bi2ee", {"d1:ai1e1:bi2ee", var::dictionary, good, 25}},
+        {"d-0:i1ee", {"d0:i1ee", var::dictionary, good, 8}}, {"d1:ae", {"de", var::dictionary, fail, 5}},
         {" d 1:b i+01e 1:a l 0003:xyz e e", {"d1:al3:xyze1:bi1ee", var::dictionary, good, 31}},
     };
     zv::encoding::bencoding::span s;
@@ -89,14 +80,12 @@ TEST(bencode_test, depth_length_and_memory_limits) {
         for (int i = 0; i < n; ++i) s += open;
         return s + inner + std::string(n, 'e');
     };
-    const std::string l512 = nest(512, "l", ""), d512 = nest(512, "d1:a", "i1e"), l511 = nest(511, "l", "");
+    const std::string l512 = nest(512, "l", ""), l511 = nest(511, "l", "");
     const std::string q = "300000:" + std::string(300000, 'q'), x = "200000:" + std::string(200000, 'x');
     // refuse_from: heap requests from this size on fail
     const struct row { std::string input; outcome want; std::size_t refuse_from = 0; } rows[] = {
         {l512, {l512, var::list, good, 1024}},
         {nest(513, "l", ""), {"le", var::list, fail, 513}},
-        {d512, {d512, var::dictionary, good, static_cast<long long>(d512.size())}},
-        {nest(513, "d1:a", "i1e"), {"de", var::dictionary, fail, 512 * 4 + 1}},
         {"l" + l511 + l511 + "e", {"l" + l511 + l511 + "e", var::list, good, 2046}},  // closed siblings don't count
         {"li1e2000000000:" + std::string(50, 'z'), {"li1ee", var::list, eof_fail, 65}},
         // across the reader's 64 KiB chunks and past the writer's buffer

@@ -35,10 +35,7 @@ void End() {
 }  // namespace
 
 #ifdef KP_HARNESS_UNGUARDED
-int main() {
-  End();
-  return 0;
-}
+int main() { End(); }
 #else
 TEST(crash_test, ends) { End(); }
 TEST(crash_test, never_runs) {}

@@ -20,7 +20,6 @@ int main(int argc, char** argv) {
   std::puts("running");
   std::fflush(stdout);
   char line[256];
-  // A line or the end of the input (the test is gone): either way, stop holding.
   static_cast<void>(std::fgets(line, sizeof line, stdin));
   if (mutex != nullptr) CloseHandle(mutex);
   return 0;

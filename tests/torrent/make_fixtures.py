@@ -123,15 +123,11 @@ def main():
 
     with open(os.path.join(OUT, "manifest.tsv"), "w", encoding="utf-8", newline="\n") as f:
         f.writelines("\t".join(str(x) for x in row) + "\n" for row in manifest)
-    write_sha1_lengths()
-    print(f"{len(manifest)} fixtures in {OUT}")
-
-
-def write_sha1_lengths():
     # Message n is bytes (7 i + 1) mod 256 for i < n; lengths 55, 56 and 64 are where padding slips.
     with open(os.path.join(OUT, "sha1_lengths.tsv"), "w", newline="\n") as f:
         for n in range(301):
             f.write(f"{n}\t{hashlib.sha1(bytes((7 * i + 1) & 0xFF for i in range(n))).hexdigest().upper()}\n")
+    print(f"{len(manifest)} fixtures in {OUT}")
 
 
 if __name__ == "__main__":
