@@ -1,4 +1,4 @@
-// The document-host answers the control receives from the window.
+// The document-host answers the control receives from the window; the rest are the defaults.
 #include "browser/page_doc_host.h"
 
 #include "browser/page_host.h"
@@ -19,12 +19,6 @@ STDMETHODIMP PageDocHost::GetHostInfo(DOCHOSTUIINFO* info) {
   return S_OK;
 }
 
-// S_FALSE: the document shows its own interface.
-STDMETHODIMP PageDocHost::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
-                                 IOleInPlaceUIWindow*) {
-  return S_FALSE;
-}
-
 // Ctrl+N would open the system's browser, without window.external and without the page's
 // session, and Ctrl+O a dialog that loads any local file into the page: both are swallowed
 // (S_OK), Shift or not. With Alt held they stay keys: Ctrl+Alt is AltGr, which types
@@ -34,12 +28,6 @@ STDMETHODIMP PageDocHost::TranslateAccelerator(LPMSG message, const GUID*, DWORD
                           (message->wParam == 'N' || message->wParam == 'O') && GetKeyState(VK_CONTROL) < 0 &&
                           GetKeyState(VK_MENU) >= 0;
   return leavesPage ? S_OK : S_FALSE;
-}
-
-// The control's default settings.
-STDMETHODIMP PageDocHost::GetOptionKeyPath(LPOLESTR* key, DWORD) {
-  if (key) *key = nullptr;
-  return E_NOTIMPL;
 }
 
 // Every drag over the page comes to the window; the page's own drop handling never runs.
@@ -53,15 +41,4 @@ STDMETHODIMP PageDocHost::GetExternal(IDispatch** dispatch) {
   if (!dispatch) return E_POINTER;
   (*dispatch = host.External())->AddRef();
   return S_OK;
-}
-
-// URLs are not rewritten, and clipboard and drag data are not filtered.
-STDMETHODIMP PageDocHost::TranslateUrl(DWORD, LPWSTR, LPWSTR* urlOut) {
-  if (urlOut) *urlOut = nullptr;
-  return S_FALSE;
-}
-
-STDMETHODIMP PageDocHost::FilterDataObject(IDataObject*, IDataObject** replacement) {
-  if (replacement) *replacement = nullptr;
-  return S_FALSE;
 }

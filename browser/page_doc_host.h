@@ -7,29 +7,19 @@
 #include <mshtmhst.h>
 
 #include "browser/page_parts.h"
+#include "framework/doc_host.h"
 
 class PageHost;
 
-class PageDocHost final : public PagePart<IDocHostUIHandler> {
+class PageDocHost final : public PagePart<IDocHostUIHandler, fw::DocHostDefaults> {
  public:
   explicit PageDocHost(PageHost& host);
 
   STDMETHODIMP ShowContextMenu(DWORD id, POINT* point, IUnknown* commandTarget, IDispatch* objectHit) override;
   STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override;
-  STDMETHODIMP ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* commandTarget,
-                      IOleInPlaceFrame* frame, IOleInPlaceUIWindow* document) override;
-  STDMETHODIMP HideUI() override { return S_OK; }
-  STDMETHODIMP UpdateUI() override { return S_OK; }
-  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
-  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
   STDMETHODIMP TranslateAccelerator(LPMSG message, const GUID* group, DWORD commandId) override;
-  STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD reserved) override;
   STDMETHODIMP GetDropTarget(IDropTarget* pageTarget, IDropTarget** replacement) override;
   STDMETHODIMP GetExternal(IDispatch** dispatch) override;
-  STDMETHODIMP TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut) override;
-  STDMETHODIMP FilterDataObject(IDataObject* data, IDataObject** replacement) override;
 
  private:
   PageHost& host;

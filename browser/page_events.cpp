@@ -17,10 +17,6 @@ STDMETHODIMP PageEvents::QueryInterface(REFIID iid, void** object) {
   return PagePart::QueryInterface(iid, object);
 }
 
-STDMETHODIMP PageEvents::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
-
-STDMETHODIMP PageEvents::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-
 STDMETHODIMP PageEvents::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
 // DocumentComplete(pDisp, URL): arguments come last first, so pDisp is rgvarg[1]. Anything

@@ -10,14 +10,12 @@
 
 class PageHost;
 
-class PageEvents final : public PagePart<IDispatch> {
+class PageEvents final : public PagePart<IDispatch, UntypedDispatch> {
  public:
   explicit PageEvents(PageHost& host);
 
   // The control advises the events' own interface, which this IDispatch answers too.
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
   STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;

@@ -47,10 +47,6 @@ unsigned NavCount(IDispatch* list) {
 
 PageExternal::PageExternal(PageHost& host) : PagePart(host), host(host) {}
 
-STDMETHODIMP PageExternal::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
-
-STDMETHODIMP PageExternal::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-
 STDMETHODIMP PageExternal::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (!names || count == 0 || !names[0] || !ids) return E_INVALIDARG;
   static const struct {

@@ -22,15 +22,13 @@ using NavUrls = std::map<std::wstring, std::wstring>;
 
 class PageHost;
 
-class PageExternal final : public PagePart<IDispatch> {
+class PageExternal final : public PagePart<IDispatch, UntypedDispatch> {
  public:
   explicit PageExternal(PageHost& host);
 
   // Every address the page has handed over, merged call by call.
   const NavUrls& StoredUrls() const { return navUrls; }
 
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
   STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;

@@ -27,9 +27,9 @@ class PageLife {
 };
 
 // One role: its own COM identity (IUnknown and Interface answer this object, nothing else
-// does), living as long as the host.
-template <class Interface>
-class PagePart : public Interface {
+// does), living as long as the host. Base, when given, implements Interface's defaults.
+template <class Interface, class Base = Interface>
+class PagePart : public Base {
  public:
   explicit PagePart(PageLife& life) : life(life) {}
   PagePart(const PagePart&) = delete;
@@ -50,6 +50,16 @@ class PagePart : public Interface {
 
  private:
   PageLife& life;
+};
+
+// An IDispatch called by name or id only: it has no type information to give.
+class UntypedDispatch : public IDispatch {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+ protected:
+  ~UntypedDispatch() = default;
 };
 
 // A VARIANT cleared when it goes.

@@ -200,73 +200,55 @@ STDMETHODIMP AxSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VA
   }
 }
 
-// ---- The document host: without an owner, what the control does by itself ----
+// ---- The document host: each question to the owner's handler, else the defaults ----
 
-// S_FALSE: the page's own menu.
 STDMETHODIMP AxSite::DocHost::ShowContextMenu(DWORD id, POINT* point, IUnknown* commandTarget, IDispatch* objectHit) {
-  return Owner() ? Owner()->ShowContextMenu(id, point, commandTarget, objectHit) : S_FALSE;
+  return Owner() ? Owner()->ShowContextMenu(id, point, commandTarget, objectHit)
+                 : DocHostDefaults::ShowContextMenu(id, point, commandTarget, objectHit);
 }
-
 STDMETHODIMP AxSite::DocHost::GetHostInfo(DOCHOSTUIINFO* info) {
-  if (Owner()) return Owner()->GetHostInfo(info);
-  if (!info) return E_POINTER;
-  info->dwFlags = 0;
-  info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-  return S_OK;
+  return Owner() ? Owner()->GetHostInfo(info) : DocHostDefaults::GetHostInfo(info);
 }
-
-// S_FALSE: the document shows its own interface.
 STDMETHODIMP AxSite::DocHost::ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* commandTarget,
                                      IOleInPlaceFrame* frame, IOleInPlaceUIWindow* document) {
-  return Owner() ? Owner()->ShowUI(id, active, commandTarget, frame, document) : S_FALSE;
+  return Owner() ? Owner()->ShowUI(id, active, commandTarget, frame, document)
+                 : DocHostDefaults::ShowUI(id, active, commandTarget, frame, document);
 }
-
-STDMETHODIMP AxSite::DocHost::HideUI() { return Owner() ? Owner()->HideUI() : S_OK; }
-STDMETHODIMP AxSite::DocHost::UpdateUI() { return Owner() ? Owner()->UpdateUI() : S_OK; }
-STDMETHODIMP AxSite::DocHost::EnableModeless(BOOL enable) { return Owner() ? Owner()->EnableModeless(enable) : S_OK; }
+STDMETHODIMP AxSite::DocHost::HideUI() { return Owner() ? Owner()->HideUI() : DocHostDefaults::HideUI(); }
+STDMETHODIMP AxSite::DocHost::UpdateUI() { return Owner() ? Owner()->UpdateUI() : DocHostDefaults::UpdateUI(); }
+STDMETHODIMP AxSite::DocHost::EnableModeless(BOOL enable) {
+  return Owner() ? Owner()->EnableModeless(enable) : DocHostDefaults::EnableModeless(enable);
+}
 STDMETHODIMP AxSite::DocHost::OnDocWindowActivate(BOOL activate) {
-  return Owner() ? Owner()->OnDocWindowActivate(activate) : S_OK;
+  return Owner() ? Owner()->OnDocWindowActivate(activate) : DocHostDefaults::OnDocWindowActivate(activate);
 }
 STDMETHODIMP AxSite::DocHost::OnFrameWindowActivate(BOOL activate) {
-  return Owner() ? Owner()->OnFrameWindowActivate(activate) : S_OK;
+  return Owner() ? Owner()->OnFrameWindowActivate(activate) : DocHostDefaults::OnFrameWindowActivate(activate);
 }
 STDMETHODIMP AxSite::DocHost::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* uiWindow, BOOL frameWindow) {
-  return Owner() ? Owner()->ResizeBorder(border, uiWindow, frameWindow) : S_OK;
+  return Owner() ? Owner()->ResizeBorder(border, uiWindow, frameWindow)
+                 : DocHostDefaults::ResizeBorder(border, uiWindow, frameWindow);
 }
-
-// S_FALSE: not consumed, the control handles the key itself.
 STDMETHODIMP AxSite::DocHost::TranslateAccelerator(LPMSG message, const GUID* group, DWORD commandId) {
-  return Owner() ? Owner()->TranslateAccelerator(message, group, commandId) : S_FALSE;
+  return Owner() ? Owner()->TranslateAccelerator(message, group, commandId)
+                 : DocHostDefaults::TranslateAccelerator(message, group, commandId);
 }
-
 STDMETHODIMP AxSite::DocHost::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
-  if (Owner()) return Owner()->GetOptionKeyPath(key, reserved);
-  if (key) *key = nullptr;
-  return E_NOTIMPL;
+  return Owner() ? Owner()->GetOptionKeyPath(key, reserved) : DocHostDefaults::GetOptionKeyPath(key, reserved);
 }
-
 STDMETHODIMP AxSite::DocHost::GetDropTarget(IDropTarget* pageTarget, IDropTarget** replacement) {
-  if (Owner()) return Owner()->GetDropTarget(pageTarget, replacement);
-  if (replacement) *replacement = nullptr;
-  return E_NOTIMPL;
+  return Owner() ? Owner()->GetDropTarget(pageTarget, replacement)
+                 : DocHostDefaults::GetDropTarget(pageTarget, replacement);
 }
-
 STDMETHODIMP AxSite::DocHost::GetExternal(IDispatch** dispatch) {
-  if (Owner()) return Owner()->GetExternal(dispatch);
-  if (dispatch) *dispatch = nullptr;
-  return E_NOTIMPL;
+  return Owner() ? Owner()->GetExternal(dispatch) : DocHostDefaults::GetExternal(dispatch);
 }
-
 STDMETHODIMP AxSite::DocHost::TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut) {
-  if (Owner()) return Owner()->TranslateUrl(translate, urlIn, urlOut);
-  if (urlOut) *urlOut = nullptr;
-  return S_FALSE;
+  return Owner() ? Owner()->TranslateUrl(translate, urlIn, urlOut)
+                 : DocHostDefaults::TranslateUrl(translate, urlIn, urlOut);
 }
-
 STDMETHODIMP AxSite::DocHost::FilterDataObject(IDataObject* data, IDataObject** replacement) {
-  if (Owner()) return Owner()->FilterDataObject(data, replacement);
-  if (replacement) *replacement = nullptr;
-  return S_FALSE;
+  return Owner() ? Owner()->FilterDataObject(data, replacement) : DocHostDefaults::FilterDataObject(data, replacement);
 }
 
 }  // namespace fw

@@ -8,6 +8,7 @@
 #include <mshtmhst.h>
 
 #include "framework/com_ptr.h"
+#include "framework/doc_host.h"
 
 namespace fw {
 
@@ -83,7 +84,7 @@ class AxSite final : public IOleClientSite, public IOleInPlaceSite, public IOleI
   // The document host: the owner's handler answers, else the control's defaults. Its own
   // object because IDocHostUIHandler and IOleInPlaceFrame both have an EnableModeless(BOOL)
   // that mean different things; its IUnknown is the site's.
-  class DocHost final : public IDocHostUIHandler {
+  class DocHost final : public DocHostDefaults {
    public:
     explicit DocHost(AxSite& outer) : outer(outer) {}
 
