@@ -87,11 +87,7 @@ std::string Answer(const std::string& line) {
   int count = 0;
   const HWND w = FindMain(count);
   if (line == "count") return std::to_string(count);
-  if (line == "workarea") {
-    RECT r = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return Text(r);
-  }
+  if (line == "workarea") return Text(kp_test::WorkArea());
   if (line.rfind("metrics ", 0) == 0) {
     const skin::Metrics m = skin::MetricsAt(std::atoi(line.c_str() + 8));
     const std::pair<const char*, int> fields[] = {

@@ -17,12 +17,12 @@
 #include "browser/url_policy.h"
 #include "framework/app_module.h"
 #include "tests/support/test_support.h"
-#include "tests/win_pump.h"
 
 fw::AppModule fw::appModule;  // ShellApp's; the program's is in main.cpp
 
 namespace {
 
+using kp_test::Drain, kp_test::PumpUntil;
 constexpr DWORD kTimeoutMs = 8000;
 // A start may by its own bounds wait about 51 s (claim 10, turn 30, taken 10, pending 1);
 // Wine starting a burst of them on a loaded machine comes on top.
@@ -63,8 +63,8 @@ HANDLE Start(const std::wstring& args) {
 }
 
 // The exit code; 99 for a process not started or not ended in time.
-long Finish(HANDLE process) {
-  if (WaitForSingleObject(process, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+long Finish(HANDLE process, DWORD ms = kTimeoutMs) {
+  if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   DWORD code = 99;
   if (WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
   CloseHandle(process);
@@ -210,8 +210,7 @@ TEST_F(relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
 TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   HANDLE lost = Start(L"-title:lost");
-  WaitForSingleObject(lost, kBurstMs);
-  EXPECT_EQ(Finish(lost), kExitNotRelayed);
+  EXPECT_EQ(Finish(lost, kBurstMs), kExitNotRelayed);
   EXPECT_FALSE(CommandAreaPending(area)) << "left for a later message to carry out";
   CloseHandle(std::exchange(mutex, nullptr));
   others.push_back(Start(L"-title:first"));
@@ -221,8 +220,7 @@ TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ASSERT_EQ(FindWindowW(kCommandWindowName, kCommandWindowName), own) << "ours is tried first";
   HANDLE taken = Start(L"-title:taken");
-  WaitForSingleObject(taken, kBurstMs);  // not pumping: ours must not take it
-  EXPECT_EQ(Finish(taken), 0);
+  EXPECT_EQ(Finish(taken, kBurstMs), 0);  // not pumping: ours must not take it
   EXPECT_NE(FindWindowW(nullptr, L"taken"), nullptr);
 }
 

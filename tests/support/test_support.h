@@ -1,5 +1,5 @@
 // Helpers the tests share: wide text, dropped-file blocks, the caption's tips, and on Windows
-// where this executable lies.
+// where this executable lies, where a window is and the bounded wait for a state.
 #pragma once
 
 #ifdef _WIN32
@@ -54,6 +54,38 @@ inline constexpr wchar_t kTipPin[] = L"置顶", kTipUnpin[] = L"取消置顶", k
 inline std::wstring ThisExecutable() {
   wchar_t path[MAX_PATH];
   return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
+inline RECT WorkArea() {
+  RECT area = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+// A child's rectangle in its parent's client coordinates, as the test's own left-top-right-bottom type.
+template <class Box>
+Box Placed(HWND child) {
+  RECT r = {};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+inline void Drain() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// This thread's messages run until the state holds; false once the bound has passed, which
+// only a hang reaches.
+template <class Done>
+bool PumpUntil(Done&& done, DWORD ms = 20000) {
+  for (const ULONGLONG end = GetTickCount64() + ms;;) {
+    Drain();
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
 }
 #endif
 

@@ -14,7 +14,7 @@
 #include "framework/dpi.h"
 #include "res/resource.h"
 #include "tests/script_page.h"
-#include "tests/win_pump.h"
+#include "tests/support/test_support.h"
 #include "ui/app_bar.h"
 #include "ui/main_window.h"
 #include "ui/skin_geometry.h"
@@ -22,6 +22,8 @@
 fw::AppModule fw::appModule;
 
 namespace {
+
+using kp_test::Placed, kp_test::PumpUntil, kp_test::WorkArea;
 
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -48,20 +50,6 @@ std::wstring Address() {
   const std::wstring address(url, SysStringLen(url));
   SysFreeString(url);
   return address;
-}
-
-RECT WorkArea() {
-  RECT area = {};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  return area;
-}
-
-// A child's rectangle in its parent's client coordinates.
-skin::Rect Placed(HWND child) {
-  RECT r = {};
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
 }
 
 // Which frame of a button's three-frame strip, w x h each, it paints now; -1 if none.
@@ -172,7 +160,8 @@ TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_
                                                  {Page(), skin::BrowserRect(w, h, r.dpi)},
                                                  {Button(ID_TAB_LIST), skin::TabRect(0, r.dpi)},
                                                  {Button(ID_TAB_PLAYER), skin::TabRect(1, r.dpi)}};
-    for (const auto& [part, want] : parts) EXPECT_EQ(Placed(part), want) << r.dpi << " DPI, id " << GetDlgCtrlID(part);
+    for (const auto& [part, want] : parts)
+      EXPECT_EQ(Placed<skin::Rect>(part), want) << r.dpi << " DPI, id " << GetDlgCtrlID(part);
     GetWindowRgnBox(window, &region);
     EXPECT_EQ(region.right, w + m.border) << r.dpi;
     MINMAXINFO info = {};
