@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "browser/drop_list.h"
 #include "browser/page_host.h"
 #include "browser/page_text.h"
 #include "tests/script_page.h"
@@ -22,7 +23,7 @@ using Box = std::array<LONG, 4>;
 constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-using kp_test::DropBlock, kp_test::Widen;
+using kp_test::DropBlock, kp_test::Placed, kp_test::Widen;
 
 // The main window's stand-in for every page host, kept to the end of the run: tearing a
 // window down costs Wine about two seconds.
@@ -71,13 +72,6 @@ struct SharedPage {
 };
 SharedPage* shared = nullptr;
 SharedPage& Shared() { return *(shared ? shared : shared = new SharedPage); }
-
-Box BoxOf(HWND child) {
-  RECT rect;
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
 
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
 struct FileList : Uncounted<IDataObject> {
@@ -160,9 +154,9 @@ TEST_F(browser_test, webbrowser_is_silent_fills_its_host_and_calls_without_a_pag
   shared.page->browser->get_Silent(&silent);
   EXPECT_EQ(silent, VARIANT_TRUE);
   shared.page->ResizeBrowserHost(RECT{1, 26, 699, 498});
-  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
+  EXPECT_EQ(Placed<Box>(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
-  EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
+  EXPECT_EQ(Placed<Box>(host), (Box{1, 26, 1, 26}));
   shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
   DISPPARAMS none{};
   EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));
@@ -200,7 +194,7 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   own->Release();
 }
 
-TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_frame) {
+TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_frame_and_shortcuts) {
   fw::ComPtr<IDocHostUIHandler> ask;
   ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
   DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
@@ -219,31 +213,14 @@ TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_fra
   fw::ComPtr<IUnknown> itself, crossed;
   EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
   EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
-  // What the window leaves open the control does itself.
+  // Outside VIP mode the page's own context menu shows.
   POINT point{10, 10};
-  LPWSTR translated = nullptr;
-  IDataObject* filtered = nullptr;
   EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
-  EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
-  EXPECT_TRUE(!translated && !filtered);
-  // No tool space to give, but none asked for (no widths, or zeros) is granted.
+  // The frame is asked for no tool space, as the control may ask when it takes the focus.
   fw::ComPtr<IOleInPlaceFrame> frame;
   ASSERT_EQ(Shared().site.As(IID_IOleInPlaceFrame, frame), S_OK);
-  const BORDERWIDTHS zeros{0, 0, 0, 0}, bar{0, 24, 0, 0};
-  const struct Row { const char* label; const BORDERWIDTHS* widths; HRESULT want; } rows[] = {
-      {"no widths", nullptr, S_OK}, {"zeros", &zeros, S_OK}, {"a tool bar", &bar, INPLACE_E_NOTOOLSPACE}};
-  for (const Row& r : rows) {
-    EXPECT_EQ(frame->RequestBorderSpace(r.widths), r.want) << r.label;
-    EXPECT_EQ(frame->SetBorderSpace(r.widths), r.want) << r.label;
-  }
-}
-
-// Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
-TEST_F(browser_test, only_the_shortcuts_that_leave_the_page_are_swallowed) {
-  fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
+  EXPECT_EQ(frame->SetBorderSpace(nullptr), S_OK);
+  // Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
   constexpr BYTE down = 0x80;
   const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
       {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
@@ -385,10 +362,11 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
   Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
   const std::wstring whole = Make(deep + L"\\A.torrent.b.torrent", "transmission_single.torrent");
   const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent"), filmHeard = L"1 [" + film + L"]";
-  std::vector<std::wstring> many(20000, clip);
-  many.back() = video;
+  // The last name read a video torrent, the one after it not read.
+  std::vector<std::wstring> many(kMaxDropNames + 1, clip);
+  many[kMaxDropNames - 1] = video;
+  many.back() = other;
   const std::string one = DropBlock({video});
-  const DWORD past = 0x7FFFFFF0;  // where the names start
   fw::ComPtr<ScriptedPage> bare{new ScriptedPage}, vip{new ScriptedPage};
   vip->SetVipMode();
   // heard: the page's calls and text; reads: of the data; no format: no data object at all
@@ -396,14 +374,13 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
                      ScriptedPage* target = nullptr; CLIPFORMAT format = CF_HDROP; DWORD offered = kAnyEffect;
   } rows[] = {
       {"plain .mkv", DropBlock({clip}), E_FAIL, L"1 []"},
-      {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, filmHeard},
-      {"two video torrents", DropBlock({video, other}), S_OK,
+      {"two video torrents among others", DropBlock({noVideo, video, clip, other}), S_OK,
        L"1 [" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
       {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
        L"1 [" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
       {"ANSI list", DropBlock({video}, false), S_OK, filmHeard},
-      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, filmHeard},
-      {"names past the block", std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4), E_FAIL, L"0 "},
+      {"more names than are read", DropBlock(many), S_OK, filmHeard},
+      {"names past the block", DropBlock(0x7FFFFFF0, true, one.substr(20)), E_FAIL, L"0 "},
       {"text", one, E_FAIL, L"0 ", 2, nullptr, CF_UNICODETEXT},
       {"no data object", one, E_FAIL, L"0 ", 0, nullptr, 0},
       {"started from the VIP client", one, E_FAIL, L"0 ", 0, vip.Get()},

@@ -102,16 +102,6 @@ TEST(page_text_test, drop_lists_are_read_only_inside_their_block) {
   }
 }
 
-TEST(page_text_test, of_more_names_than_are_read_the_first_ones_whole) {
-  std::vector<std::wstring> many;
-  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many.push_back(L"C:\\" + std::to_wstring(i) + L".torrent");
-  const std::string block = DropBlock(many);
-  DropList list;
-  ASSERT_TRUE(ReadDropList(reinterpret_cast<const unsigned char*>(block.data()), block.size(), list));
-  ASSERT_EQ(list.names.size(), kMaxDropNames);
-  EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
-}
-
 TEST(page_text_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {
   const struct Row { int dpi, percent; } rows[] = {{96, 100}, {120, 125}, {144, 150}, {192, 200}, {108, 113}, {110, 115}, {0, 100}, {-96, 100}};
   for (const Row& r : rows) EXPECT_EQ(PageZoomPercent(r.dpi), r.percent) << r.dpi;
