@@ -182,14 +182,6 @@ TEST_F(main_window_test, focus_given_to_the_window_goes_into_the_page) {
   SetWindowLongPtrW(Button(ID_PIN), GWL_STYLE, style);
 }
 
-// A press that leaves the pin before its release clicks nothing.
-TEST_F(main_window_test, a_press_released_outside_the_pin_pins_nothing) {
-  SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
-  SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
-  EXPECT_FALSE(Topmost(window));
-}
-
 // Every way in and out of maximised, also from minimised (by another program or the taskbar's
 // menu) and across a change of scale: the window fills the work area or is back where it was, the
 // middle button's image and name follow (what a screen reader announces; the acceptance suite
@@ -248,7 +240,12 @@ TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open)
   EXPECT_TRUE(IsWindow(window));
 }
 
-TEST_F(main_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
+TEST_F(main_window_test, the_pin_takes_whole_clicks_and_yields_to_full_screen_windows) {
+  // A press that leaves the pin before its release clicks nothing.
+  SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
+  SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
+  EXPECT_FALSE(Topmost(window)) << "pinned by a press released outside";
   struct Message { UINT message; WPARAM wParam; LPARAM lParam; };
   const Message pin{WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))}, unpin = pin,
       open{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1}, close{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0},
