@@ -286,21 +286,6 @@ TEST_F(browser_test, the_page_script_outlives_the_window) {
   EXPECT_TRUE(told.navs == 0 && told.tabs.empty());
 }
 
-// Through the shipped page's own callback: one hostile item comes back exactly, and nothing
-// runs; the escaping of each character is tested natively.
-TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
-  const std::wstring url = L"u\\\"+(canary=1)+\"", name = L"F.torrent:x\"+(canary=2)+\".torrent";
-  DragCallbackText text;
-  text.Add(url, name);
-  VARIANT argument{};
-  argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
-  DISPPARAMS params{&argument, nullptr, 1, 0};
-  EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
-  VariantClear(&argument);
-  EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
-                        L".join('|')"), L"0|" + url + L"|" + name);
-}
-
 TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
   // A getter that calls again while the list is read (only the outer call counts), and
   // script urls, which a tab click would run in the site's page: stored empty.
@@ -321,13 +306,25 @@ TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
   EXPECT_EQ(page->StoredUrls().count(L"list"), 1u);
 }
 
-TEST_F(browser_test, shipped_page_script_drives_the_window) {
+TEST_F(browser_test, shipped_page_script_drives_the_window_and_gets_callback_text_exactly) {
   Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
       L"  shown.push(b.tab + ' ' + b.version); }});");
   EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
   Run(L"bridge.select('res://k.exe/bridge.html#list');");
   EXPECT_EQ(told.tabs, (std::vector<std::wstring>{L"player", L"list"}));
   EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
+  // Through its own callback one hostile item comes back exactly, and nothing runs; the escaping
+  // of each character is tested natively.
+  const std::wstring url = L"u\\\"+(canary=1)+\"", name = L"F.torrent:x\"+(canary=2)+\".torrent";
+  DragCallbackText text;
+  text.Add(url, name);
+  VARIANT argument{};
+  argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
+  VariantClear(&argument);
+  EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
+                        L".join('|')"), L"0|" + url + L"|" + name);
 }
 
 // Names as the script spells them, exactly; the version also as a property; no argument names.
