@@ -285,8 +285,8 @@ TEST_F(main_window_test, the_app_bar_registration_goes_with_the_window) {
 
 // The page's list makes the tabs once; a click goes to the section's stored address.
 // The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
-// Laid out again at another scale, the current tab stays current.
-TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
+// Laid out again at another scale, the current tab stays current; VIP mode takes them for good.
+TEST_F(main_window_test, tabs_are_made_once_navigate_show_the_current_one_and_go_in_vip_mode) {
   // Each click goes somewhere else than the one before, so the address tells it went.
   auto click = [](UINT id, const std::wstring& url) {
     SendMessageW(Button(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -317,12 +317,9 @@ TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
   GetWindowRect(window, &at);
   for (int dpi : {192, 96}) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
   EXPECT_EQ(Tabs(), "0h 2*");
-}
-
-// Last: the mode cannot be left. The tabs go with it, and the page makes none again.
-TEST_F(main_window_test, vip_mode_takes_the_tabs_away_for_good) {
+  // Last, as the mode cannot be left: the tabs go with it, and the page makes none again.
   main.SetVipMode();
-  ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);");
+  EXPECT_TRUE(page.Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);"));
   EXPECT_EQ(Tabs(), "");
 }
 
