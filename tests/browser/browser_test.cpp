@@ -213,9 +213,6 @@ TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_frame_a
   fw::ComPtr<IUnknown> itself, crossed;
   EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
   EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
-  // Outside VIP mode the page's own context menu shows.
-  POINT point{10, 10};
-  EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   // The frame is asked for no tool space, as the control may ask when it takes the focus.
   fw::ComPtr<IOleInPlaceFrame> frame;
   ASSERT_EQ(Shared().site.As(IID_IOleInPlaceFrame, frame), S_OK);
@@ -265,13 +262,14 @@ TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_missi
 
 TEST_F(browser_test, vip_mode_silences_the_page_bridge_and_the_context_menu) {
   Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]);");
+  POINT point{10, 10};
+  EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);  // the page's own
   page->SetVipMode();
   Run(L"var version = window.external.getVodClientVer();"
       L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]); window.external.setVodClientTab('list');");
   EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
   EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"http://b/"}}));
   EXPECT_TRUE(told.navs == 1 && told.tabs.empty());  // the window hears nothing more
-  POINT point{10, 10};
   EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_OK);  // "shown": no menu
 }
 
