@@ -43,12 +43,6 @@ std::string Text(const RECT& r) {
          std::to_string(r.bottom);
 }
 
-RECT WindowBox(HWND w) {
-  RECT r = {};
-  GetWindowRect(w, &r);
-  return r;
-}
-
 // The text of the tip now shown for the main window: the tooltip control answers WM_GETTEXT
 // with it, and the system carries that message's text across processes.
 std::string ShownTip(HWND main) {
@@ -135,13 +129,13 @@ std::string Answer(const std::string& line) {
                : "error";
   }
   if (!w) return "none";
-  if (line == "rect") return Text(WindowBox(w));
+  if (line == "rect") return Text(kp_test::Placed<RECT>(w));
   if (line == "region") {
     // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
     // bottom-right of the window) lies inside it.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     RECT box = {};
-    const RECT r = WindowBox(w);
+    const RECT r = kp_test::Placed<RECT>(w);
     if (GetWindowRgn(w, region) == ERROR) return "none";
     GetRgnBox(region, &box);
     const int right = r.right - r.left - 1, bottom = r.bottom - r.top - 1;
@@ -181,7 +175,7 @@ std::string Answer(const std::string& line) {
   if (line.rfind("trace ", 0) == 0) {
     // Sampled, not hooked: a state held for less than a millisecond is missed, but one a
     // user could see on screen is not.
-    auto state = [w] { return std::string(IsIconic(w) ? "1 " : "0 ") + Text(WindowBox(w)); };
+    auto state = [w] { return std::string(IsIconic(w) ? "1 " : "0 ") + Text(kp_test::Placed<RECT>(w)); };
     std::string seen = state(), last = seen;
     // Asynchronous, so that the window is watched while it moves.
     const bool show = line.rfind("trace show ", 0) == 0;

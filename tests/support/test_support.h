@@ -62,7 +62,8 @@ inline RECT WorkArea() {
   return area;
 }
 
-// A child's rectangle in its parent's client coordinates, as the test's own left-top-right-bottom type.
+// A child's rectangle in its parent's client coordinates (an unowned top-level window's on the
+// screen), as the test's own left-top-right-bottom type.
 template <class Box>
 Box Placed(HWND child) {
   RECT r = {};
