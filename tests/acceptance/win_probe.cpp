@@ -94,14 +94,8 @@ std::string Answer(const std::string& line) {
     for (const auto& f : fields) answer += std::string(f.first) + "=" + std::to_string(f.second) + " ";
     return answer;  // the line's end is trimmed by the suite
   }
-  if (line == "tips") {
-    using namespace kp_test;
-    std::wstring answer;
-    for (const auto& [name, tip] : {std::pair{L"pin", kTipPin}, {L"unpin", kTipUnpin}, {L"minimize", kTipMinimize},
-                                    {L"maximize", kTipMaximize}, {L"restore", kTipRestore}, {L"close", kTipClose}})
-      answer += std::wstring(name) + L"=" + tip + L" ";
-    return zv::encoding::bencoding::wide_to_utf8(answer);
-  }
+  // The caption buttons' tips as users read them.
+  if (line == "tips") return "pin=置顶 unpin=取消置顶 minimize=最小化 maximize=最大化 restore=还原 close=关闭";
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};
     static RECT at;  // left, top, width, height

@@ -1,4 +1,4 @@
-// Helpers the tests share: wide text, dropped-file blocks, the caption's tips, and on Windows
+// Helpers the tests share: wide text, dropped-file blocks, and on Windows
 // where this executable lies, where a window is and the bounded wait for a state.
 #pragma once
 
@@ -45,10 +45,6 @@ inline std::string DropBlock(const std::vector<std::wstring>& paths, bool wide =
   for (const std::wstring& path : paths) names += path + L'\0';
   return DropBlock(20, wide, Units(names + L'\0', wide));
 }
-
-// The caption buttons' tips as users read them.
-inline constexpr wchar_t kTipPin[] = L"置顶", kTipUnpin[] = L"取消置顶", kTipMinimize[] = L"最小化",
-                         kTipMaximize[] = L"最大化", kTipRestore[] = L"还原", kTipClose[] = L"关闭";
 
 #ifdef _WIN32
 inline std::wstring ThisExecutable() {
