@@ -84,8 +84,7 @@ class main_window_test : public testing::Test {
     // The page hands over its sections, as the site does at start: the tabs come with the call.
     ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([]);");
     // Laid out again at its scale, the page is zoomed: the recorder gets the control.
-    RECT at;
-    GetWindowRect(window, &at);
+    const RECT at = Placed<RECT>(window);
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&at));
   }
   static void TearDownTestSuite() {
@@ -126,9 +125,8 @@ class main_window_test : public testing::Test {
 
 // Its size at start: the acceptance suite's startup_look.
 TEST_F(main_window_test, opens_inside_the_work_area_centred_with_its_style) {
-  RECT r, inside;
-  const RECT area = WorkArea();
-  GetWindowRect(window, &r);
+  RECT inside;
+  const RECT area = WorkArea(), r = Placed<RECT>(window);
   // Centred as the template: inside the work area, away from its corner.
   EXPECT_TRUE(IntersectRect(&inside, &r, &area) && EqualRect(&inside, &r) && r.left > area.left && r.top > area.top)
       << r.left << "," << r.top;
@@ -144,8 +142,7 @@ TEST_F(main_window_test, opens_inside_the_work_area_centred_with_its_style) {
 // put it at the new scale in the suggested rectangle (the rules themselves: skin_geometry_test),
 // the page takes its zoom; back at 96 it is as it was.
 TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
-  RECT before;
-  GetWindowRect(window, &before);
+  const RECT before = Placed<RECT>(window);
   const struct Row { int dpi; RECT suggested; } rows[] = {
       {192, {40, 30, 40 + 1988, 30 + 1256}}, {126, {10, 20, 10 + 1305, 20 + 824}}, {144, {0, 0, 1491, 942}}, {96, before}};
   for (const auto& r : rows) {
@@ -188,8 +185,7 @@ TEST_F(main_window_test, focus_given_to_the_window_goes_into_the_page) {
 // reads the tip), and the caption drags only when not maximised. Only maximising asks the shell
 // (it is slow), to keep two pixels clear of auto-hide bars (Wine's one monitor is its work area).
 TEST_F(main_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
-  RECT before, area = WorkArea();
-  GetWindowRect(window, &before);
+  const RECT before = Placed<RECT>(window), area = WorkArea();
   const LPARAM to = reinterpret_cast<LPARAM>(&area);
   const WPARAM command = MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED);
   const struct Step {
@@ -313,8 +309,7 @@ TEST_F(main_window_test, tabs_are_made_once_navigate_show_the_current_one_and_go
   }
   SendMessageW(Button(ID_TAB_PLAYER), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(Tabs(), "1h 2*");
-  RECT at;
-  GetWindowRect(window, &at);
+  const RECT at = Placed<RECT>(window);
   for (int dpi : {192, 96}) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
   EXPECT_EQ(Tabs(), "0h 2*");
   // Last, as the mode cannot be left: the tabs go with it, and the page makes none again.
