@@ -224,18 +224,16 @@ TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   EXPECT_NE(FindWindowW(nullptr, L"taken"), nullptr);
 }
 
-// An elevated instance's mutex keeps a normal start out like this one.
-TEST_F(relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
+// An elevated instance's mutex keeps a normal start out like this one. An area someone else
+// made first without 8192 committed bytes (here this process, holding it reserved only or half
+// committed) is refused by a running instance and a second start alike.
+TEST_F(relay_test, a_mutex_that_denies_us_or_a_squatted_area_ends_the_start_with_3) {
   PSECURITY_DESCRIPTOR denied = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), denied, FALSE};
   mutex = CreateMutexW(&attributes, FALSE, kInstanceMutex), LocalFree(denied);
   EXPECT_EQ(Finish(Start(L"-title:denied")), kExitNotRelayed);
-}
-
-// An area someone else made first without 8192 committed bytes (here this process, holding
-// it reserved only or half committed) is refused by a running instance and a second start alike.
-TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
+  CloseHandle(mutex);
   mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
   for (const bool half : {false, true}) {
     SCOPED_TRACE(half ? "half committed" : "reserved only");
