@@ -146,7 +146,7 @@ class browser_test : public testing::Test {
 };
 
 // Without a document (Wine's control has none) or without a control, calls fail quietly.
-TEST_F(browser_test, webbrowser_is_silent_fills_its_host_and_calls_without_a_page_fail_quietly) {
+TEST_F(browser_test, the_hosted_control_is_silent_fills_its_host_and_is_answered_as_by_a_document_host) {
   auto& shared = Shared();
   const HWND host = shared.page->host.Handle();
   ASSERT_TRUE(host && shared.page->browser);
@@ -156,13 +156,50 @@ TEST_F(browser_test, webbrowser_is_silent_fills_its_host_and_calls_without_a_pag
   shared.page->ResizeBrowserHost(RECT{1, 26, 699, 498});
   EXPECT_EQ(Placed<Box>(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
-  EXPECT_EQ(Placed<Box>(host), (Box{1, 26, 1, 26}));
-  shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
+  EXPECT_EQ(Placed<Box>(host), (Box{1, 26, 1, 26}));  // left so: no later use of the control needs its size
   DISPPARAMS none{};
   EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));
   fw::ComPtr<PageHost> bare{new PageHost};
   bare->Navigate(L"http://127.0.0.1:9/");  // passed over
   EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, nullptr), E_POINTER);
+  // The window answers the control as its document host and frame.
+  fw::ComPtr<IDocHostUIHandler> ask;
+  ASSERT_EQ(shared.site.As(IID_IDocHostUIHandler, ask), S_OK);
+  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
+  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
+  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
+  fw::ComPtr<IDropTarget> dropTarget;
+  fw::ComPtr<IDispatch> external;
+  OpenPage& hosted = *shared.page.Get();
+  const ULONG before = hosted.AddRef();
+  EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
+  EXPECT_EQ(dropTarget.Get(), hosted.DropTarget());
+  EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
+  EXPECT_EQ(external.Get(), hosted.External());
+  EXPECT_EQ(hosted.Release(), before + 1);  // each answer holds the host
+  // Each part is an object of its own: its IUnknown is itself, and it answers no other part's interface.
+  fw::ComPtr<IUnknown> itself, crossed;
+  EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
+  EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
+  // The frame is asked for no tool space, as the control may ask when it takes the focus.
+  fw::ComPtr<IOleInPlaceFrame> frame;
+  ASSERT_EQ(shared.site.As(IID_IOleInPlaceFrame, frame), S_OK);
+  EXPECT_EQ(frame->SetBorderSpace(nullptr), S_OK);
+  // Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
+  constexpr BYTE down = 0x80;
+  const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
+      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
+      {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
+      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE}};
+  for (const Row& r : rows) {
+    BYTE held[256] = {};
+    held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
+    SetKeyboardState(held);
+    MSG key{nullptr, r.message, r.key, 0, 0, {}};
+    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), r.want) << r.label;
+  }
+  BYTE released[256] = {};
+  SetKeyboardState(released);
 }
 
 // A finished page (not a frame's, not a malformed call) is zoomed to the window's last scale
@@ -194,46 +231,6 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   own->Release();
 }
 
-TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_frame_and_shortcuts) {
-  fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
-  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
-  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
-  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
-  fw::ComPtr<IDropTarget> dropTarget;
-  fw::ComPtr<IDispatch> external;
-  OpenPage& hosted = *Shared().page.Get();
-  const ULONG before = hosted.AddRef();
-  EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
-  EXPECT_EQ(dropTarget.Get(), hosted.DropTarget());
-  EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
-  EXPECT_EQ(external.Get(), hosted.External());
-  EXPECT_EQ(hosted.Release(), before + 1);  // each answer holds the host
-  // Each part is an object of its own: its IUnknown is itself, and it answers no other part's interface.
-  fw::ComPtr<IUnknown> itself, crossed;
-  EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
-  EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
-  // The frame is asked for no tool space, as the control may ask when it takes the focus.
-  fw::ComPtr<IOleInPlaceFrame> frame;
-  ASSERT_EQ(Shared().site.As(IID_IOleInPlaceFrame, frame), S_OK);
-  EXPECT_EQ(frame->SetBorderSpace(nullptr), S_OK);
-  // Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
-  constexpr BYTE down = 0x80;
-  const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
-      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
-      {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE}};
-  for (const Row& r : rows) {
-    BYTE held[256] = {};
-    held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
-    SetKeyboardState(held);
-    MSG key{nullptr, r.message, r.key, 0, 0, {}};
-    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), r.want) << r.label;
-  }
-  BYTE released[256] = {};
-  SetKeyboardState(released);
-}
-
 // Variables as VBScript passes them are read through; an argument array that is there but
 // not counted is not read at all; missing or wrong arguments touch nothing.
 TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_missing_or_wrong_ones_not) {
@@ -263,7 +260,7 @@ TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_missi
 TEST_F(browser_test, vip_mode_silences_the_page_bridge_and_the_context_menu) {
   Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]);");
   POINT point{10, 10};
-  EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);  // the page's own
+  EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   page->SetVipMode();
   Run(L"var version = window.external.getVodClientVer();"
       L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]); window.external.setVodClientTab('list');");
