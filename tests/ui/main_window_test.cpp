@@ -229,8 +229,7 @@ TEST_F(main_window_test, maximised_renames_the_middle_button_and_holds_the_capti
 TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open) {
   // Unfiltered, the dialog manager takes Escape for Cancel and ends the program, for example
   // while a video on the page is full screen.
-  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);  // the key going down is what it acts on
   PostQuitMessage(7);
   EXPECT_EQ(loop.Run(), 7);
   EXPECT_TRUE(IsWindow(window));
