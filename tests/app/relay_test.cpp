@@ -22,7 +22,7 @@ fw::AppModule fw::appModule;  // ShellApp's; the program's is in main.cpp
 
 namespace {
 
-using kp_test::Drain, kp_test::PumpUntil;
+using kp_test::PumpUntil;
 constexpr DWORD kTimeoutMs = 8000;
 // A start may by its own bounds wait about 51 s (claim 10, turn 30, taken 10, pending 1);
 // Wine starting a burst of them on a loaded machine comes on top.
@@ -44,7 +44,7 @@ struct Recorder : CommandListener {
     // A modal loop in a listener, with a second message for the same text: it still runs once.
     if (HWND outer = std::exchange(window, nullptr)) {
       PostMessageW(outer, kCommandMessage, 0, 0);
-      Drain();
+      PumpUntil([] { return true; });  // the queue run through once
       window = outer;
     }
   }

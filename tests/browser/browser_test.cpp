@@ -40,7 +40,6 @@ std::wstring BridgeScript() {
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
 
-// The page host with its control open to the tests.
 struct OpenPage : PageHost {
   using PageHost::browser, PageHost::host;
 };

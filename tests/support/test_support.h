@@ -1,5 +1,4 @@
-// Helpers the tests share: wide text, dropped-file blocks, and on Windows
-// where this executable lies, where a window is and the bounded wait for a state.
+// Helpers the tests share: wide text, dropped-file blocks; on Windows this executable, placement and waiting.
 #pragma once
 
 #ifdef _WIN32
@@ -68,17 +67,12 @@ Box Placed(HWND child) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-inline void Drain() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
 // This thread's messages run until the state holds; false once the bound has passed, which
 // only a hang reaches.
 template <class Done>
 bool PumpUntil(Done&& done, DWORD ms = 20000) {
   for (const ULONGLONG end = GetTickCount64() + ms;;) {
-    Drain();
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     if (done()) return true;
     if (GetTickCount64() >= end) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
