@@ -43,12 +43,6 @@ std::string Text(const RECT& r) {
          std::to_string(r.bottom);
 }
 
-RECT WindowBox(HWND w) {
-  RECT r = {};
-  GetWindowRect(w, &r);
-  return r;
-}
-
 // The text of the tip now shown for the main window: the tooltip control answers WM_GETTEXT
 // with it, and the system carries that message's text across processes.
 std::string ShownTip(HWND main) {
@@ -87,11 +81,7 @@ std::string Answer(const std::string& line) {
   int count = 0;
   const HWND w = FindMain(count);
   if (line == "count") return std::to_string(count);
-  if (line == "workarea") {
-    RECT r = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return Text(r);
-  }
+  if (line == "workarea") return Text(kp_test::WorkArea());
   if (line.rfind("metrics ", 0) == 0) {
     const skin::Metrics m = skin::MetricsAt(std::atoi(line.c_str() + 8));
     const std::pair<const char*, int> fields[] = {
@@ -104,14 +94,8 @@ std::string Answer(const std::string& line) {
     for (const auto& f : fields) answer += std::string(f.first) + "=" + std::to_string(f.second) + " ";
     return answer;  // the line's end is trimmed by the suite
   }
-  if (line == "tips") {
-    using namespace kp_test;
-    std::wstring answer;
-    for (const auto& [name, tip] : {std::pair{L"pin", kTipPin}, {L"unpin", kTipUnpin}, {L"minimize", kTipMinimize},
-                                    {L"maximize", kTipMaximize}, {L"restore", kTipRestore}, {L"close", kTipClose}})
-      answer += std::wstring(name) + L"=" + tip + L" ";
-    return zv::encoding::bencoding::wide_to_utf8(answer);
-  }
+  // The caption buttons' tips as users read them.
+  if (line == "tips") return "pin=置顶 unpin=取消置顶 minimize=最小化 maximize=最大化 restore=还原 close=关闭";
   if (line.rfind("show ", 0) == 0 && !referenceThread) {
     char name[32] = {};
     static RECT at;  // left, top, width, height
@@ -139,13 +123,13 @@ std::string Answer(const std::string& line) {
                : "error";
   }
   if (!w) return "none";
-  if (line == "rect") return Text(WindowBox(w));
+  if (line == "rect") return Text(kp_test::Placed<RECT>(w));
   if (line == "region") {
     // The region's box, then whether each corner pixel (top-left, top-right, bottom-left,
     // bottom-right of the window) lies inside it.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     RECT box = {};
-    const RECT r = WindowBox(w);
+    const RECT r = kp_test::Placed<RECT>(w);
     if (GetWindowRgn(w, region) == ERROR) return "none";
     GetRgnBox(region, &box);
     const int right = r.right - r.left - 1, bottom = r.bottom - r.top - 1;
@@ -185,7 +169,7 @@ std::string Answer(const std::string& line) {
   if (line.rfind("trace ", 0) == 0) {
     // Sampled, not hooked: a state held for less than a millisecond is missed, but one a
     // user could see on screen is not.
-    auto state = [w] { return std::string(IsIconic(w) ? "1 " : "0 ") + Text(WindowBox(w)); };
+    auto state = [w] { return std::string(IsIconic(w) ? "1 " : "0 ") + Text(kp_test::Placed<RECT>(w)); };
     std::string seen = state(), last = seen;
     // Asynchronous, so that the window is watched while it moves.
     const bool show = line.rfind("trace show ", 0) == 0;

@@ -17,12 +17,12 @@
 #include "browser/url_policy.h"
 #include "framework/app_module.h"
 #include "tests/support/test_support.h"
-#include "tests/win_pump.h"
 
 fw::AppModule fw::appModule;  // ShellApp's; the program's is in main.cpp
 
 namespace {
 
+using kp_test::PumpUntil;
 constexpr DWORD kTimeoutMs = 8000;
 // A start may by its own bounds wait about 51 s (claim 10, turn 30, taken 10, pending 1);
 // Wine starting a burst of them on a loaded machine comes on top.
@@ -44,7 +44,7 @@ struct Recorder : CommandListener {
     // A modal loop in a listener, with a second message for the same text: it still runs once.
     if (HWND outer = std::exchange(window, nullptr)) {
       PostMessageW(outer, kCommandMessage, 0, 0);
-      Drain();
+      PumpUntil([] { return true; });  // the queue run through once
       window = outer;
     }
   }
@@ -63,8 +63,8 @@ HANDLE Start(const std::wstring& args) {
 }
 
 // The exit code; 99 for a process not started or not ended in time.
-long Finish(HANDLE process) {
-  if (WaitForSingleObject(process, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+long Finish(HANDLE process, DWORD ms = kTimeoutMs) {
+  if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) TerminateProcess(process, 99);
   DWORD code = 99;
   if (WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
   CloseHandle(process);
@@ -210,8 +210,7 @@ TEST_F(relay_test, a_line_too_long_for_the_area_is_not_carried_out) {
 TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   ASSERT_NO_FATAL_FAILURE(BecomeTheRunningInstance());
   HANDLE lost = Start(L"-title:lost");
-  WaitForSingleObject(lost, kBurstMs);
-  EXPECT_EQ(Finish(lost), kExitNotRelayed);
+  EXPECT_EQ(Finish(lost, kBurstMs), kExitNotRelayed);
   EXPECT_FALSE(CommandAreaPending(area)) << "left for a later message to carry out";
   CloseHandle(std::exchange(mutex, nullptr));
   others.push_back(Start(L"-title:first"));
@@ -221,23 +220,20 @@ TEST_F(relay_test, a_command_window_that_takes_nothing_is_passed_over) {
   SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ASSERT_EQ(FindWindowW(kCommandWindowName, kCommandWindowName), own) << "ours is tried first";
   HANDLE taken = Start(L"-title:taken");
-  WaitForSingleObject(taken, kBurstMs);  // not pumping: ours must not take it
-  EXPECT_EQ(Finish(taken), 0);
+  EXPECT_EQ(Finish(taken, kBurstMs), 0);  // not pumping: ours must not take it
   EXPECT_NE(FindWindowW(nullptr, L"taken"), nullptr);
 }
 
-// An elevated instance's mutex keeps a normal start out like this one.
-TEST_F(relay_test, an_instance_whose_mutex_denies_us_ends_the_start_with_3) {
+// An elevated instance's mutex keeps a normal start out like this one. An area someone else
+// made first without 8192 committed bytes (here this process, holding it reserved only or half
+// committed) is refused by a running instance and a second start alike.
+TEST_F(relay_test, a_mutex_that_denies_us_or_a_squatted_area_ends_the_start_with_3) {
   PSECURITY_DESCRIPTOR denied = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), denied, FALSE};
   mutex = CreateMutexW(&attributes, FALSE, kInstanceMutex), LocalFree(denied);
   EXPECT_EQ(Finish(Start(L"-title:denied")), kExitNotRelayed);
-}
-
-// An area someone else made first without 8192 committed bytes (here this process, holding
-// it reserved only or half committed) is refused by a running instance and a second start alike.
-TEST_F(relay_test, a_squatted_area_is_refused_by_both_instances) {
+  CloseHandle(mutex);
   mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
   for (const bool half : {false, true}) {
     SCOPED_TRACE(half ? "half committed" : "reserved only");

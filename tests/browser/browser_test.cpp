@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "browser/drop_list.h"
 #include "browser/page_host.h"
 #include "browser/page_text.h"
 #include "tests/script_page.h"
@@ -22,7 +23,7 @@ using Box = std::array<LONG, 4>;
 constexpr wchar_t kNoControl[] = L"{00000000-0000-0000-0000-00000000BEEF}";
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-using kp_test::DropBlock, kp_test::Widen;
+using kp_test::DropBlock, kp_test::Placed, kp_test::Widen;
 
 // The main window's stand-in for every page host, kept to the end of the run: tearing a
 // window down costs Wine about two seconds.
@@ -39,7 +40,6 @@ std::wstring BridgeScript() {
   return start < open.size() ? std::wstring() : page.substr(start, page.find(L"</script>", start) - start);
 }
 
-// The page host with its control open to the tests.
 struct OpenPage : PageHost {
   using PageHost::browser, PageHost::host;
 };
@@ -71,13 +71,6 @@ struct SharedPage {
 };
 SharedPage* shared = nullptr;
 SharedPage& Shared() { return *(shared ? shared : shared = new SharedPage); }
-
-Box BoxOf(HWND child) {
-  RECT rect;
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
 
 // A dragged file list (CF_HDROP); offering another format instead stands in for dragged text.
 struct FileList : Uncounted<IDataObject> {
@@ -152,7 +145,7 @@ class browser_test : public testing::Test {
 };
 
 // Without a document (Wine's control has none) or without a control, calls fail quietly.
-TEST_F(browser_test, webbrowser_is_silent_fills_its_host_and_calls_without_a_page_fail_quietly) {
+TEST_F(browser_test, the_hosted_control_is_silent_fills_its_host_and_is_answered_as_by_a_document_host) {
   auto& shared = Shared();
   const HWND host = shared.page->host.Handle();
   ASSERT_TRUE(host && shared.page->browser);
@@ -160,15 +153,50 @@ TEST_F(browser_test, webbrowser_is_silent_fills_its_host_and_calls_without_a_pag
   shared.page->browser->get_Silent(&silent);
   EXPECT_EQ(silent, VARIANT_TRUE);
   shared.page->ResizeBrowserHost(RECT{1, 26, 699, 498});
-  EXPECT_EQ(BoxOf(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
+  EXPECT_EQ(Placed<Box>(GetWindow(host, GW_CHILD)), (Box{0, 0, 698, 472}));  // in place
   shared.page->ResizeBrowserHost(RECT{1, 26, 0, -1});  // a window smaller than the frame: empty, not inverted
-  EXPECT_EQ(BoxOf(host), (Box{1, 26, 1, 26}));
-  shared.page->ResizeBrowserHost(RECT{1, 26, 993, 626});
+  EXPECT_EQ(Placed<Box>(host), (Box{1, 26, 1, 26}));  // left so: no later use of the control needs its size
   DISPPARAMS none{};
   EXPECT_TRUE(FAILED(shared.page->CallPageFunction(L"vodClientDragCallback", &none, nullptr)));
   fw::ComPtr<PageHost> bare{new PageHost};
   bare->Navigate(L"http://127.0.0.1:9/");  // passed over
   EXPECT_EQ(bare->CallPageFunction(L"vodClientDragCallback", &none, nullptr), E_POINTER);
+  // The window answers the control as its document host and frame.
+  fw::ComPtr<IDocHostUIHandler> ask;
+  ASSERT_EQ(shared.site.As(IID_IDocHostUIHandler, ask), S_OK);
+  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
+  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
+  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
+  fw::ComPtr<IDropTarget> dropTarget;
+  fw::ComPtr<IDispatch> external;
+  OpenPage& hosted = *shared.page.Get();
+  const ULONG before = hosted.AddRef();
+  EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
+  EXPECT_EQ(dropTarget.Get(), hosted.DropTarget());
+  EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
+  EXPECT_EQ(external.Get(), hosted.External());
+  EXPECT_EQ(hosted.Release(), before + 1);  // each answer holds the host
+  // Each part is an object of its own: its IUnknown is itself, and it answers no other part's interface.
+  fw::ComPtr<IUnknown> itself, crossed;
+  EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
+  EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
+  // The frame is asked for no tool space, as the control may ask when it takes the focus.
+  fw::ComPtr<IOleInPlaceFrame> frame;
+  ASSERT_EQ(shared.site.As(IID_IOleInPlaceFrame, frame), S_OK);
+  EXPECT_EQ(frame->SetBorderSpace(nullptr), S_OK);
+  // Only shortcuts that leave the page are swallowed (S_OK), not AltGr's (Ctrl+Alt); the last row holds no key.
+  constexpr BYTE down = 0x80;
+  const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
+      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
+      {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE},
+      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE}};
+  for (const Row& r : rows) {
+    BYTE held[256] = {};
+    held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
+    SetKeyboardState(held);
+    MSG key{nullptr, r.message, r.key, 0, 0, {}};
+    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), r.want) << r.label;
+  }
 }
 
 // A finished page (not a frame's, not a malformed call) is zoomed to the window's last scale
@@ -200,80 +228,9 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   own->Release();
 }
 
-TEST_F(browser_test, the_window_answers_the_control_as_its_document_host_and_frame) {
-  fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
-  DOCHOSTUIINFO info{sizeof info, 0, 0, nullptr, nullptr};
-  EXPECT_EQ(ask->GetHostInfo(&info), S_OK);
-  EXPECT_EQ(info.dwFlags, 0x4024000Cu);  // no borders, no scroll bars, themed controls, drawn at the display scale
-  fw::ComPtr<IDropTarget> dropTarget;
-  fw::ComPtr<IDispatch> external;
-  OpenPage& hosted = *Shared().page.Get();
-  const ULONG before = hosted.AddRef();
-  EXPECT_EQ(ask->GetDropTarget(nullptr, dropTarget.Put()), S_OK);
-  EXPECT_EQ(dropTarget.Get(), hosted.DropTarget());
-  EXPECT_EQ(ask->GetExternal(external.Put()), S_OK);
-  EXPECT_EQ(external.Get(), hosted.External());
-  EXPECT_EQ(hosted.Release(), before + 1);  // each answer holds the host
-  // Each part is an object of its own: its IUnknown is itself, and it answers no other part's interface.
-  fw::ComPtr<IUnknown> itself, crossed;
-  EXPECT_TRUE(SUCCEEDED(dropTarget.As(IID_IUnknown, itself)) && itself.Get() == dropTarget.Get());
-  EXPECT_TRUE(external.As(IID_IDropTarget, crossed) == E_NOINTERFACE && dropTarget.As(IID_IDispatch, crossed) == E_NOINTERFACE);
-  // What the window leaves open the control does itself.
-  POINT point{10, 10};
-  LPWSTR translated = nullptr;
-  IDataObject* filtered = nullptr;
-  EXPECT_EQ(ask->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(ask->ShowUI(DOCHOSTUITYPE_BROWSE, nullptr, nullptr, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(ask->TranslateUrl(0, const_cast<LPWSTR>(L"http://a/"), &translated), S_FALSE);
-  EXPECT_EQ(ask->FilterDataObject(nullptr, &filtered), S_FALSE);
-  EXPECT_TRUE(!translated && !filtered);
-  // No tool space to give, but none asked for (no widths, or zeros) is granted.
-  fw::ComPtr<IOleInPlaceFrame> frame;
-  ASSERT_EQ(Shared().site.As(IID_IOleInPlaceFrame, frame), S_OK);
-  const BORDERWIDTHS zeros{0, 0, 0, 0}, bar{0, 24, 0, 0};
-  const struct Row { const char* label; const BORDERWIDTHS* widths; HRESULT want; } rows[] = {
-      {"no widths", nullptr, S_OK}, {"zeros", &zeros, S_OK}, {"a tool bar", &bar, INPLACE_E_NOTOOLSPACE}};
-  for (const Row& r : rows) {
-    EXPECT_EQ(frame->RequestBorderSpace(r.widths), r.want) << r.label;
-    EXPECT_EQ(frame->SetBorderSpace(r.widths), r.want) << r.label;
-  }
-}
-
-// Only the shortcuts that leave the page are swallowed (S_OK); with Alt they are AltGr characters.
-TEST_F(browser_test, only_the_shortcuts_that_leave_the_page_are_swallowed) {
-  fw::ComPtr<IDocHostUIHandler> ask;
-  ASSERT_EQ(Shared().site.As(IID_IDocHostUIHandler, ask), S_OK);
-  constexpr BYTE down = 0x80;
-  const struct Row { const char* label; UINT message; WPARAM key; BYTE control, shift, alt; HRESULT want; } rows[] = {
-      {"Ctrl+N", WM_KEYDOWN, 'N', down, 0, 0, S_OK},           {"Ctrl+Shift+O", WM_KEYDOWN, 'O', down, down, 0, S_OK},
-      {"Ctrl+Alt+O", WM_KEYDOWN, 'O', down, 0, down, S_FALSE}, {"N", WM_KEYDOWN, 'N', 0, 0, 0, S_FALSE},
-      {"Ctrl+N as WM_CHAR", WM_CHAR, 'N', down, 0, 0, S_FALSE}, {"Ctrl+C", WM_KEYDOWN, 'C', down, 0, 0, S_FALSE}};
-  for (const Row& r : rows) {
-    BYTE held[256] = {};
-    held[VK_CONTROL] = r.control, held[VK_SHIFT] = r.shift, held[VK_MENU] = r.alt;
-    SetKeyboardState(held);
-    MSG key{nullptr, r.message, r.key, 0, 0, {}};
-    EXPECT_EQ(ask->TranslateAccelerator(&key, &IID_IUnknown, 0), r.want) << r.label;
-  }
-  BYTE released[256] = {};
-  SetKeyboardState(released);
-}
-
-TEST_F(browser_test, missing_or_wrong_arguments_touch_nothing) {
-  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');"
-      L"var threw = 0; try { window.external.setVodClientTab(); } catch (e) { ++threw; }"
-      L"try { window.external.setVodClientNav(); } catch (e) { ++threw; }"
-      L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
-      L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
-  EXPECT_EQ(script.Eval(L"threw"), L"2");
-  EXPECT_EQ(told.tabs, std::vector<std::wstring>{L"list"});  // still "list"
-  EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"http://b/"}}));
-}
-
 // Variables as VBScript passes them are read through; an argument array that is there but
-// not counted is not read at all.
-TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_ones_not_read) {
+// not counted is not read at all; missing or wrong arguments touch nothing.
+TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_missing_or_wrong_ones_not) {
   VARIANT value{}, byReference{};
   byReference.vt = VT_BYREF | VT_VARIANT, byReference.pvarVal = &value;
   const auto call = [&](DISPID method, UINT count) {
@@ -287,19 +244,26 @@ TEST_F(browser_test, arguments_by_reference_are_read_through_and_uncounted_ones_
   EXPECT_EQ(call(DISPID_SETVODCLIENTTAB, 0), DISP_E_BADPARAMCOUNT);
   EXPECT_EQ(call(DISPID_SETVODCLIENTTAB, 1), S_OK);
   VariantClear(&value);
-  EXPECT_EQ(page->StoredUrls(), (Urls{{L"player", L"http://r/"}}));
-  EXPECT_EQ(told.tabs, std::vector<std::wstring>{L"player"});  // once
+  Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]); window.external.setVodClientTab('list');"
+      L"var threw = 0; try { window.external.setVodClientTab(); } catch (e) { ++threw; }"
+      L"try { window.external.setVodClientNav(); } catch (e) { ++threw; }"
+      L"window.external.setVodClientTab(5); window.external.setVodClientTab(null);"
+      L"window.external.setVodClientTab({toString: function () { return 'player'; }});");
+  EXPECT_EQ(script.Eval(L"threw"), L"2");
+  EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"http://b/"}, {L"player", L"http://r/"}}));
+  EXPECT_EQ(told.tabs, (std::vector<std::wstring>{L"player", L"list"}));  // each once
 }
 
 TEST_F(browser_test, vip_mode_silences_the_page_bridge_and_the_context_menu) {
   Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://b/'}]);");
+  POINT point{10, 10};
+  EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_FALSE);
   page->SetVipMode();
   Run(L"var version = window.external.getVodClientVer();"
       L"window.external.setVodClientNav([{id: 'player', url: 'http://c/'}]); window.external.setVodClientTab('list');");
   EXPECT_EQ(script.Eval(L"typeof version"), L"undefined");
   EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"http://b/"}}));
   EXPECT_TRUE(told.navs == 1 && told.tabs.empty());  // the window hears nothing more
-  POINT point{10, 10};
   EXPECT_EQ(page->DocHost()->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_OK);  // "shown": no menu
 }
 
@@ -312,21 +276,6 @@ TEST_F(browser_test, the_page_script_outlives_the_window) {
       L"window.external.setVodClientTab('list');");
   EXPECT_EQ(script.Eval(L"late"), L"1.0.2.3");
   EXPECT_TRUE(told.navs == 0 && told.tabs.empty());
-}
-
-// Through the shipped page's own callback: one hostile item comes back exactly, and nothing
-// runs; the escaping of each character is tested natively.
-TEST_F(browser_test, callback_text_reaches_the_page_script_exactly) {
-  const std::wstring url = L"u\\\"+(canary=1)+\"", name = L"F.torrent:x\"+(canary=2)+\".torrent";
-  DragCallbackText text;
-  text.Add(url, name);
-  VARIANT argument{};
-  argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
-  DISPPARAMS params{&argument, nullptr, 1, 0};
-  EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
-  VariantClear(&argument);
-  EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
-                        L".join('|')"), L"0|" + url + L"|" + name);
 }
 
 TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
@@ -349,13 +298,25 @@ TEST_F(browser_test, hostile_pages_cost_bounded_work_and_plant_no_script) {
   EXPECT_EQ(page->StoredUrls().count(L"list"), 1u);
 }
 
-TEST_F(browser_test, shipped_page_script_drives_the_window) {
+TEST_F(browser_test, shipped_page_script_drives_the_window_and_gets_callback_text_exactly) {
   Run(L"var shown = []; bridge.start('res://k.exe/bridge.html#player', {show: function (b) {"
       L"  shown.push(b.tab + ' ' + b.version); }});");
   EXPECT_EQ(page->StoredUrls(), (Urls{{L"list", L"res://k.exe/bridge.html#list"}, {L"player", L"res://k.exe/bridge.html#player"}}));
   Run(L"bridge.select('res://k.exe/bridge.html#list');");
   EXPECT_EQ(told.tabs, (std::vector<std::wstring>{L"player", L"list"}));
   EXPECT_EQ(script.Eval(L"shown.join()"), L"player 1.0.2.3,list 1.0.2.3");
+  // Through its own callback one hostile item comes back exactly, and nothing runs; the escaping
+  // of each character is tested natively.
+  const std::wstring url = L"u\\\"+(canary=1)+\"", name = L"F.torrent:x\"+(canary=2)+\".torrent";
+  DragCallbackText text;
+  text.Add(url, name);
+  VARIANT argument{};
+  argument.vt = VT_BSTR, argument.bstrVal = SysAllocStringLen(text.Text().data(), UINT(text.Text().size()));
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  EXPECT_EQ(page->CallPageFunction(L"vodClientDragCallback", &params, nullptr), S_OK);
+  VariantClear(&argument);
+  EXPECT_EQ(script.Eval(L"[canary].concat(bridge.received.map(function (r) { return r.url + '|' + r.filename; }))"
+                        L".join('|')"), L"0|" + url + L"|" + name);
 }
 
 // Names as the script spells them, exactly; the version also as a property; no argument names.
@@ -385,10 +346,11 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
   Make(deep + L"\\A.torrent", "mktorrent_single.torrent");
   const std::wstring whole = Make(deep + L"\\A.torrent.b.torrent", "transmission_single.torrent");
   const std::wstring film = Item("mktorrent_single.torrent", L"Film.torrent"), filmHeard = L"1 [" + film + L"]";
-  std::vector<std::wstring> many(20000, clip);
-  many.back() = video;
+  // The last name read a video torrent, the one after it not read.
+  std::vector<std::wstring> many(kMaxDropNames + 1, clip);
+  many[kMaxDropNames - 1] = video;
+  many.back() = other;
   const std::string one = DropBlock({video});
-  const DWORD past = 0x7FFFFFF0;  // where the names start
   fw::ComPtr<ScriptedPage> bare{new ScriptedPage}, vip{new ScriptedPage};
   vip->SetVipMode();
   // heard: the page's calls and text; reads: of the data; no format: no data object at all
@@ -396,14 +358,13 @@ TEST_F(browser_test, drops_hand_video_torrents_to_the_page_and_refuse_the_rest) 
                      ScriptedPage* target = nullptr; CLIPFORMAT format = CF_HDROP; DWORD offered = kAnyEffect;
   } rows[] = {
       {"plain .mkv", DropBlock({clip}), E_FAIL, L"1 []"},
-      {"video torrent second of three", DropBlock({noVideo, video, clip}), S_OK, filmHeard},
-      {"two video torrents", DropBlock({video, other}), S_OK,
+      {"two video torrents among others", DropBlock({noVideo, video, clip, other}), S_OK,
        L"1 [" + film + L"," + Item("transmission_multi.torrent", L"Series.torrent") + L"]"},
       {"path longer than MAX_PATH", DropBlock({whole}), S_OK,
        L"1 [" + Item("transmission_single.torrent", L"A.torrent.b.torrent") + L"]"},
       {"ANSI list", DropBlock({video}, false), S_OK, filmHeard},
-      {"20,000 names, the last a video torrent", DropBlock(many), S_OK, filmHeard},
-      {"names past the block", std::string(reinterpret_cast<const char*>(&past), 4) + one.substr(4), E_FAIL, L"0 "},
+      {"more names than are read", DropBlock(many), S_OK, filmHeard},
+      {"names past the block", DropBlock(0x7FFFFFF0, true, one.substr(20)), E_FAIL, L"0 "},
       {"text", one, E_FAIL, L"0 ", 2, nullptr, CF_UNICODETEXT},
       {"no data object", one, E_FAIL, L"0 ", 0, nullptr, 0},
       {"started from the VIP client", one, E_FAIL, L"0 ", 0, vip.Get()},

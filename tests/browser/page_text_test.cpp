@@ -32,22 +32,19 @@ TEST(page_text_test, callback_text_escapes_exactly_what_breaks_a_string) {
   }
 }
 
-TEST(page_text_test, links_are_told_by_their_scheme) {
+TEST(page_text_test, links_are_told_by_their_scheme_and_urls_navigable_when_relayed_and_at_start_up) {
   const struct Row { const wchar_t* text; bool link; } rows[] = {
       {L"http://", true},     {L"http:/", false},    {L"FtP://x", true},  {L"ED2K://|f|", true},
       {L"StRoViK://a", true}, {L"MaGnEt:?xt", true}, {L"magnet:", false}, {L" http://a", false},
       // Only ASCII letters fold: dotless i and the Kelvin sign are other letters.
       {L"stro\u0131k://", false}, {L"ed2\u212A://", false}};
   for (const Row& r : rows) EXPECT_EQ(IsLink(r.text), r.link) << r.text;
-}
-
-TEST(page_text_test, urls_navigable_when_relayed_and_at_start_up) {
-  const struct Row { std::wstring url; bool relayed, startup; } rows[] = {
+  const struct Navigable { std::wstring url; bool relayed, startup; } urls[] = {
       {L"hTtPs://a", true, true}, {L"https:a", false, true}, {L"MAGNET:?xt", true, true}, {L"file:///C:/a", false, true},
       {L" \t\r\n\x01\x1fhttp://a", true, true}, {L"\u00a0http://a", false, true},  // only what browsers skip
       {L"JavaScript:x", false, false}, {std::wstring(L"\0vbscript:", 10), false, false}, {L"java script:x", false, true},
       {L" \x01java\tscript:x", false, false}, {L"j\ra\nvascript:x", false, false}, {L"xjavascript:x", false, true}};
-  for (const Row& r : rows) {
+  for (const Navigable& r : urls) {
     EXPECT_EQ(IsNavigableRelayedUrl(r.url), r.relayed) << r.url;
     EXPECT_EQ(IsNavigableStartupUrl(r.url), r.startup) << r.url;
   }
@@ -100,16 +97,6 @@ TEST(page_text_test, drop_lists_are_read_only_inside_their_block) {
     EXPECT_EQ(offsets, c.offsets) << c.what;
     EXPECT_EQ(list.wide, c.wide) << c.what;
   }
-}
-
-TEST(page_text_test, of_more_names_than_are_read_the_first_ones_whole) {
-  std::vector<std::wstring> many;
-  for (std::size_t i = 0; i <= kMaxDropNames; ++i) many.push_back(L"C:\\" + std::to_wstring(i) + L".torrent");
-  const std::string block = DropBlock(many);
-  DropList list;
-  ASSERT_TRUE(ReadDropList(reinterpret_cast<const unsigned char*>(block.data()), block.size(), list));
-  ASSERT_EQ(list.names.size(), kMaxDropNames);
-  EXPECT_EQ(list.names.back().length, std::to_string(kMaxDropNames - 1).size() + 11);
 }
 
 TEST(page_text_test, page_zoom_is_the_scale_rounded_as_muldiv_does) {

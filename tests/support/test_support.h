@@ -1,5 +1,4 @@
-// Helpers the tests share: wide text, dropped-file blocks, the caption's tips, and on Windows
-// where this executable lies.
+// Helpers the tests share: wide text, dropped-file blocks; on Windows this executable, placement and waiting.
 #pragma once
 
 #ifdef _WIN32
@@ -46,14 +45,38 @@ inline std::string DropBlock(const std::vector<std::wstring>& paths, bool wide =
   return DropBlock(20, wide, Units(names + L'\0', wide));
 }
 
-// The caption buttons' tips as users read them.
-inline constexpr wchar_t kTipPin[] = L"置顶", kTipUnpin[] = L"取消置顶", kTipMinimize[] = L"最小化",
-                         kTipMaximize[] = L"最大化", kTipRestore[] = L"还原", kTipClose[] = L"关闭";
-
 #ifdef _WIN32
 inline std::wstring ThisExecutable() {
   wchar_t path[MAX_PATH];
   return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
+inline RECT WorkArea() {
+  RECT area = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+// A child's rectangle in its parent's client coordinates (an unowned top-level window's on the
+// screen), as the test's own left-top-right-bottom type.
+template <class Box>
+Box Placed(HWND child) {
+  RECT r = {};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// This thread's messages run until the state holds; false once the bound has passed, which
+// only a hang reaches.
+template <class Done>
+bool PumpUntil(Done&& done, DWORD ms = 20000) {
+  for (const ULONGLONG end = GetTickCount64() + ms;;) {
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
 }
 #endif
 

@@ -69,26 +69,23 @@ void expect_info(const std::string& info, bool video, bool linked) {
     EXPECT_EQ(torrent_bytes_magnet_link(file), linked ? link_prefix + hex_upper(digest, 20) : "");
 }
 
-TEST(torrent_test, the_name_or_the_last_path_element_makes_a_video) {
+TEST(torrent_test, the_name_or_the_last_path_element_makes_a_video_and_hostile_info_no_link) {
     const auto name = [](const std::string& n) { return "d6:lengthi1e4:name" + std::to_string(n.size()) + ":" + n + "e"; };
     // A "files" list decides instead of a name that would be a video.
     const auto files = [](const std::string& entries) { return "d5:filesl" + entries + "e4:name8:film.mkve"; };
-    const struct row { std::string info; bool video; } rows[] = {
+    const struct row { std::string info; bool video, linked = true; } rows[] = {
         {name("."), false}, {name("mkv"), false}, {name("film.mkv.txt"), false}, {name("a\0.mkv"s), true},
         {name("a.mkv\0"s), false},
         {files("d4:pathl8:film.avi1:xee"), false},               // only the last element names the file
         {files("d4:pathl5:a.txte4:pathl8:film.aviee"), false},   // the first "path" counts
         // Only an integer "meta version" 2 without "pieces" is v2-only (the fixtures hold both kinds).
         {"d12:meta versioni1e4:name8:film.mkve", true}, {"d12:meta version1:24:name8:film.mkve", true},
+        // Hostile ones give no link, and none may crash, hang or allocate without bound.
+        {"d4:name8:film.mkv1:x" + std::string(100000, 'l') + std::string(100000, 'e') + "e", false, false},
+        {"di1e8:film.mkve", false, false}, {"d4:name2147483647:film.mkve", false, false},
+        {"d-4:name8:film.mkve", false, false},
     };
-    for (const row& r : rows) expect_info(r.info, r.video, true);
-}
-
-// None may crash, hang or allocate without bound.
-TEST(torrent_test, hostile_info_dictionaries_give_no_link) {
-    for (const std::string& info : {"d4:name8:film.mkv1:x" + std::string(100000, 'l') + std::string(100000, 'e') + "e",
-                                    "di1e8:film.mkve"s, "d4:name2147483647:film.mkve"s, "d-4:name8:film.mkve"s})
-        expect_info(info, false, false);
+    for (const row& r : rows) expect_info(r.info, r.video, r.linked);
 }
 
 // A scratch folder for copies of one fixture; removed again at the end.

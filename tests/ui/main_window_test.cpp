@@ -14,7 +14,7 @@
 #include "framework/dpi.h"
 #include "res/resource.h"
 #include "tests/script_page.h"
-#include "tests/win_pump.h"
+#include "tests/support/test_support.h"
 #include "ui/app_bar.h"
 #include "ui/main_window.h"
 #include "ui/skin_geometry.h"
@@ -22,6 +22,8 @@
 fw::AppModule fw::appModule;
 
 namespace {
+
+using kp_test::Placed, kp_test::PumpUntil, kp_test::WorkArea;
 
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -48,20 +50,6 @@ std::wstring Address() {
   const std::wstring address(url, SysStringLen(url));
   SysFreeString(url);
   return address;
-}
-
-RECT WorkArea() {
-  RECT area = {};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  return area;
-}
-
-// A child's rectangle in its parent's client coordinates.
-skin::Rect Placed(HWND child) {
-  RECT r = {};
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
 }
 
 // Which frame of a button's three-frame strip, w x h each, it paints now; -1 if none.
@@ -96,8 +84,7 @@ class main_window_test : public testing::Test {
     // The page hands over its sections, as the site does at start: the tabs come with the call.
     ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([]);");
     // Laid out again at its scale, the page is zoomed: the recorder gets the control.
-    RECT at;
-    GetWindowRect(window, &at);
+    const RECT at = Placed<RECT>(window);
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&at));
   }
   static void TearDownTestSuite() {
@@ -138,11 +125,9 @@ class main_window_test : public testing::Test {
 
 // Its size at start: the acceptance suite's startup_look.
 TEST_F(main_window_test, opens_inside_the_work_area_centred_with_its_style) {
-  RECT r, inside;
-  const RECT area = WorkArea();
-  GetWindowRect(window, &r);
+  const RECT area = WorkArea(), r = Placed<RECT>(window);
   // Centred as the template: inside the work area, away from its corner.
-  EXPECT_TRUE(IntersectRect(&inside, &r, &area) && EqualRect(&inside, &r) && r.left > area.left && r.top > area.top)
+  EXPECT_TRUE(r.left > area.left && r.top > area.top && r.right <= area.right && r.bottom <= area.bottom)
       << r.left << "," << r.top;
   // The template's style, and what the dialog manager adds (DS_3DLOOK, WS_EX_CONTROLPARENT...).
   const DWORD style = 0x86000240u | 0x020B0000u;
@@ -156,8 +141,7 @@ TEST_F(main_window_test, opens_inside_the_work_area_centred_with_its_style) {
 // put it at the new scale in the suggested rectangle (the rules themselves: skin_geometry_test),
 // the page takes its zoom; back at 96 it is as it was.
 TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_out_again) {
-  RECT before;
-  GetWindowRect(window, &before);
+  const RECT before = Placed<RECT>(window);
   const struct Row { int dpi; RECT suggested; } rows[] = {
       {192, {40, 30, 40 + 1988, 30 + 1256}}, {126, {10, 20, 10 + 1305, 20 + 824}}, {144, {0, 0, 1491, 942}}, {96, before}};
   for (const auto& r : rows) {
@@ -172,7 +156,8 @@ TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_
                                                  {Page(), skin::BrowserRect(w, h, r.dpi)},
                                                  {Button(ID_TAB_LIST), skin::TabRect(0, r.dpi)},
                                                  {Button(ID_TAB_PLAYER), skin::TabRect(1, r.dpi)}};
-    for (const auto& [part, want] : parts) EXPECT_EQ(Placed(part), want) << r.dpi << " DPI, id " << GetDlgCtrlID(part);
+    for (const auto& [part, want] : parts)
+      EXPECT_EQ(Placed<skin::Rect>(part), want) << r.dpi << " DPI, id " << GetDlgCtrlID(part);
     GetWindowRgnBox(window, &region);
     EXPECT_EQ(region.right, w + m.border) << r.dpi;
     MINMAXINFO info = {};
@@ -183,22 +168,20 @@ TEST_F(main_window_test, a_dpi_change_moves_to_the_suggested_rectangle_and_lays_
 
 // The system focuses the window itself when it comes back from the taskbar: the focus goes on
 // into the page, not to a control the dialog manager picks (here the pin, made a tab stop). Under
-// Wine activation comes first and covers it, so the message is sent.
-TEST_F(main_window_test, focus_given_to_the_window_goes_into_the_page) {
+// Wine activation comes first and covers it, so the message is sent. Escape through the message
+// loop leaves the window open: unfiltered, the dialog manager takes it for Cancel and ends the
+// program, for example while a video on the page is full screen.
+TEST_F(main_window_test, focus_given_to_the_window_goes_into_the_page_and_escape_leaves_it_open) {
   const LONG_PTR style = GetWindowLongPtrW(Button(ID_PIN), GWL_STYLE);
   SetWindowLongPtrW(Button(ID_PIN), GWL_STYLE, style | WS_TABSTOP);
   SendMessageW(window, WM_NEXTDLGCTL, WPARAM(Button(ID_PIN)), TRUE);
   SendMessageW(window, WM_SETFOCUS, WPARAM(Button(ID_PIN)), 0);
   EXPECT_TRUE(GetFocus() == Page() || IsChild(Page(), GetFocus())) << GetDlgCtrlID(GetFocus());
   SetWindowLongPtrW(Button(ID_PIN), GWL_STYLE, style);
-}
-
-// A press that leaves the pin before its release clicks nothing.
-TEST_F(main_window_test, a_press_released_outside_the_pin_pins_nothing) {
-  SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
-  SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
-  EXPECT_FALSE(Topmost(window));
+  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);  // the key going down is what it acts on
+  PostQuitMessage(7);
+  EXPECT_EQ(loop.Run(), 7);
+  EXPECT_TRUE(IsWindow(window));
 }
 
 // Every way in and out of maximised, also from minimised (by another program or the taskbar's
@@ -207,8 +190,7 @@ TEST_F(main_window_test, a_press_released_outside_the_pin_pins_nothing) {
 // reads the tip), and the caption drags only when not maximised. Only maximising asks the shell
 // (it is slow), to keep two pixels clear of auto-hide bars (Wine's one monitor is its work area).
 TEST_F(main_window_test, maximised_renames_the_middle_button_and_holds_the_caption_still) {
-  RECT before, area = WorkArea();
-  GetWindowRect(window, &before);
+  const RECT before = Placed<RECT>(window), area = WorkArea();
   const LPARAM to = reinterpret_cast<LPARAM>(&area);
   const WPARAM command = MAKEWPARAM(SC_MAXIMIZE, BN_CLICKED);
   const struct Step {
@@ -249,17 +231,12 @@ TEST_F(main_window_test, maximised_renames_the_middle_button_and_holds_the_capti
   }
 }
 
-TEST_F(main_window_test, escape_through_the_message_loop_leaves_the_window_open) {
-  // Unfiltered, the dialog manager takes Escape for Cancel and ends the program, for example
-  // while a video on the page is full screen.
-  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-  PostQuitMessage(7);
-  EXPECT_EQ(loop.Run(), 7);
-  EXPECT_TRUE(IsWindow(window));
-}
-
-TEST_F(main_window_test, a_pinned_window_yields_to_full_screen_windows_and_comes_back) {
+TEST_F(main_window_test, the_pin_takes_whole_clicks_and_yields_to_full_screen_windows) {
+  // A press that leaves the pin before its release clicks nothing.
+  SendMessageW(Button(ID_PIN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(Button(ID_PIN), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
+  SendMessageW(Button(ID_PIN), WM_LBUTTONUP, 0, MAKELPARAM(60, 5));
+  EXPECT_FALSE(Topmost(window)) << "pinned by a press released outside";
   struct Message { UINT message; WPARAM wParam; LPARAM lParam; };
   const Message pin{WM_COMMAND, MAKEWPARAM(ID_PIN, BN_CLICKED), LPARAM(Button(ID_PIN))}, unpin = pin,
       open{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 1}, close{APPBAR_CALLBACK_MESSAGE, ABN_FULLSCREENAPP, 0},
@@ -299,8 +276,8 @@ TEST_F(main_window_test, the_app_bar_registration_goes_with_the_window) {
 
 // The page's list makes the tabs once; a click goes to the section's stored address.
 // The current tab shows its frame and takes no clicks; the other one hovers and shows the hand.
-// Laid out again at another scale, the current tab stays current.
-TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
+// Laid out again at another scale, the current tab stays current; VIP mode takes them for good.
+TEST_F(main_window_test, tabs_are_made_once_navigate_show_the_current_one_and_go_in_vip_mode) {
   // Each click goes somewhere else than the one before, so the address tells it went.
   auto click = [](UINT id, const std::wstring& url) {
     SendMessageW(Button(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -327,16 +304,12 @@ TEST_F(main_window_test, tabs_are_made_once_navigate_and_show_the_current_one) {
   }
   SendMessageW(Button(ID_TAB_PLAYER), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(Tabs(), "1h 2*");
-  RECT at;
-  GetWindowRect(window, &at);
+  const RECT at = Placed<RECT>(window);
   for (int dpi : {192, 96}) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
   EXPECT_EQ(Tabs(), "0h 2*");
-}
-
-// Last: the mode cannot be left. The tabs go with it, and the page makes none again.
-TEST_F(main_window_test, vip_mode_takes_the_tabs_away_for_good) {
+  // Last, as the mode cannot be left: the tabs go with it, and the page makes none again.
   main.SetVipMode();
-  ScriptPage(External().Get()).Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);");
+  EXPECT_TRUE(page.Run(L"window.external.setVodClientNav([{id: 'list', url: 'http://c/'}]);"));
   EXPECT_EQ(Tabs(), "");
 }
 

@@ -85,36 +85,30 @@ TEST(skin_geometry_test, caption_layout_rules_hold_at_every_dpi) {
   }
 }
 
-TEST(skin_geometry_test, caption_at_96_dpi) {
+// The caption's parts at 96 DPI; where the window starts: cut to the work area but never below the
+// minimum, and moved back inside it by its top-left; maximised beside auto-hide bars: two pixels kept
+// free at their edges, on whichever monitor holds them.
+TEST(skin_geometry_test, caption_start_and_maximize_rects) {
   const Metrics m = MetricsAt(96);
+  const Rect screen{0, 0, 1280, 1024}, left{-1920, 0, 0, 1040}, wide{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040};
+  const Rect second{1920, -200, 3200, 824};
+  const unsigned all = EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM;
   const struct Row { const char* label; Rect got, want; } rows[] = {
       {"close", CaptionButtonRect(994, 0), {966, 1, 994, 26}}, {"pin", CaptionButtonRect(994, 3), {882, 1, 910, 26}},
       {"list tab", TabRect(0), {40, 0, 135, 25}},               {"player tab", TabRect(1), {135, 0, 230, 25}},
       {"title", TitleRect(994), {37, 0, 809, 25}},             {"page", BrowserRect(994, 628), {1, 26, 993, 626}},
-      {"drag area", CaptionRect(994, m.captionHeight, m.border, m.border), {2, 2, 996, 27}}};
+      {"drag area", CaptionRect(994, m.captionHeight, m.border, m.border), {2, 2, 996, 27}},
+      {"start: fits", StartRect({143, 198}, screen, 96), {143, 198, 1137, 826}},
+      {"start: past the right and bottom", StartRect({800, 700}, screen, 96), {286, 396, 1280, 1024}},
+      {"start: display left of the primary", StartRect({-100, -50}, left, 96), {-994, 0, 0, 628}},
+      {"start: larger than the work area", StartRect({-30, -40}, {0, 0, 1280, 1000}, 192), {0, 0, 1280, 1000}},
+      {"start: work area below the minimum", StartRect({50, 50}, {0, 0, 1000, 900}, 192), {0, 0, 1160, 1000}},
+      {"maximised: no bar", MaximizeRect(wide, docked, 0), docked},
+      {"maximised: bars at every edge", MaximizeRect(wide, wide, all), {2, 2, 1918, 1078}},
+      {"maximised: docked bar keeps more", MaximizeRect(wide, docked, EDGE_BOTTOM | EDGE_RIGHT), {0, 0, 1918, 1040}},
+      {"maximised: a second monitor's right bar", MaximizeRect(second, second, EDGE_RIGHT), {1920, -200, 3198, 824}},
+      {"maximised: a second monitor's top bar", MaximizeRect(second, second, EDGE_TOP), {1920, -198, 3200, 824}}};
   for (const Row& r : rows) EXPECT_EQ(r.got, r.want) << r.label;
-}
-
-// Cut to the work area but never below the minimum, and moved back inside it by its top-left.
-TEST(skin_geometry_test, start_rect_table) {
-  const Rect screen{0, 0, 1280, 1024}, left{-1920, 0, 0, 1040};
-  const struct Row { const char* label; Point placed; Rect work; int dpi; Rect want; } rows[] = {
-      {"fits", {143, 198}, screen, 96, {143, 198, 1137, 826}},
-      {"past the right and bottom", {800, 700}, screen, 96, {286, 396, 1280, 1024}},
-      {"display left of the primary", {-100, -50}, left, 96, {-994, 0, 0, 628}},
-      {"larger than the work area", {-30, -40}, {0, 0, 1280, 1000}, 192, {0, 0, 1280, 1000}},
-      {"work area below the minimum", {50, 50}, {0, 0, 1000, 900}, 192, {0, 0, 1160, 1000}}};
-  for (const Row& r : rows) EXPECT_EQ(StartRect(r.placed, r.work, r.dpi), r.want) << r.label;
-}
-
-// Auto-hide bars: two pixels kept free at their edges, on whichever monitor holds them.
-TEST(skin_geometry_test, maximize_rect_beside_auto_hide_bars) {
-  const Rect screen{0, 0, 1920, 1080}, docked{0, 0, 1920, 1040}, second{1920, -200, 3200, 824};
-  const struct Row { Rect monitor, work; unsigned edges; Rect want; } rows[] = {
-      {screen, docked, 0, docked}, {screen, screen, EDGE_LEFT | EDGE_TOP | EDGE_RIGHT | EDGE_BOTTOM, {2, 2, 1918, 1078}},
-      {screen, docked, EDGE_BOTTOM | EDGE_RIGHT, {0, 0, 1918, 1040}},  // the docked bar keeps more
-      {second, second, EDGE_RIGHT, {1920, -200, 3198, 824}}, {second, second, EDGE_TOP, {1920, -198, 3200, 824}}};
-  for (const Row& r : rows) EXPECT_EQ(MaximizeRect(r.monitor, r.work, r.edges), r.want) << &r - rows;
 }
 
 }  // namespace
