@@ -225,6 +225,7 @@ TEST_F(browser_test, finished_pages_take_the_window_scale_and_the_sink_goes_at_t
   sink.Reset();
   own->DestroyBrowserHost();
   EXPECT_EQ(own->AddRef(), 2u);  // this and the test's own: none is the control's
+  EXPECT_FALSE(own->browser);  // nor does the host keep the control
   own->Release();
 }
 
