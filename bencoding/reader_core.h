@@ -124,14 +124,12 @@ public:
     std::size_t pos() const { return static_cast<std::size_t>(p_ - base_); }
 
     int get_char() {
-        // Bencode has no white space between tokens; anything above ' ' is no space.
-        if (!failed_ && p_ < end_ && *p_ > ' ') return *p_++;
-        if (!skip_space()) return -1;
+        if (!at_token() && !skip_space()) return -1;
         return *p_++;
     }
     void putback(char) { --p_; }  // only ever right after get_char took a byte
 
-    bool get_int64(std::int64_t& x) { return (!failed_ && p_ < end_ && *p_ > ' ') ? decimal(x) : skip_space() && decimal(x); }
+    bool get_int64(std::int64_t& x) { return (at_token() || skip_space()) && decimal(x); }
     bool get_int32(std::int32_t& n) {
         std::int64_t x = 0;
         if (!get_int64(x)) return false;
@@ -156,6 +154,8 @@ private:
         return false;
     }
     static bool is_space(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+    // Bencode has no white space between tokens, so this is the common case: nothing to skip.
+    bool at_token() const { return !failed_ && p_ < end_ && *p_ > ' '; }
     bool skip_space() {
         if (failed_) return false;
         while (p_ < end_ && is_space(*p_)) ++p_;

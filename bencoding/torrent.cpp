@@ -13,7 +13,6 @@ namespace zv::encoding::bencoding {
 
 namespace {
 
-
 // A short text folded to lower case and packed with its length into one number, so that an
 // extension is compared with each entry in one step instead of byte by byte.
 constexpr std::uint64_t packed_lower(std::string_view text) {

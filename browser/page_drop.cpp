@@ -62,18 +62,14 @@ class DroppedFiles {
 
 }  // namespace
 
-PageDropTarget::PageDropTarget(PageHost& host) : PagePart(host), host(host), vipMode(host.VipMode()) {}
-
-HRESULT PageDropTarget::CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result) {
-  return host.CallPageFunction(name, params, result);
-}
+PageDropTarget::PageDropTarget(PageHost& host) : PagePart(host), host(host) {}
 
 // Only ever COPY or NONE: a source told MOVE deletes the user's files.
 STDMETHODIMP PageDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   const DWORD allowed = *effect;
   *effect = dragEffect = DROPEFFECT_NONE;
-  if (vipMode || !data || !(allowed & DROPEFFECT_COPY)) return E_FAIL;
+  if (host.VipMode() || !data || !(allowed & DROPEFFECT_COPY)) return E_FAIL;
   const DroppedFiles files(data);
   if (!files.Usable()) return E_FAIL;
   zv::encoding::bencoding::torrent_reader reader;
@@ -101,7 +97,7 @@ STDMETHODIMP PageDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effec
   if (!effect) return E_INVALIDARG;
   const DWORD allowed = *effect;
   *effect = dragEffect = DROPEFFECT_NONE;
-  if (vipMode) return E_FAIL;
+  if (host.VipMode()) return E_FAIL;
   if (!(allowed & DROPEFFECT_COPY)) return S_OK;
   const DroppedFiles files(data);
   if (!files.Usable()) return S_OK;
@@ -119,6 +115,6 @@ STDMETHODIMP PageDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effec
   argument.value.bstrVal = SysAllocStringLen(argumentText.data(), static_cast<UINT>(argumentText.size()));
   DISPPARAMS params{&argument.value, nullptr, 1, 0};
   Variant result;
-  CallPageFunction(L"vodClientDragCallback", &params, &result.value);  // a page without it just hears nothing
+  (void)host.CallPageFunction(L"vodClientDragCallback", &params, &result.value);  // a page without it hears nothing
   return S_OK;
 }

@@ -19,9 +19,6 @@ class PageDropTarget final : public PagePart<IDropTarget> {
   STDMETHODIMP Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
 
  private:
-  HRESULT CallPageFunction(const wchar_t* name, DISPPARAMS* params, VARIANT* result);
-
   PageHost& host;
-  const bool& vipMode;                 // the host's
   DWORD dragEffect = DROPEFFECT_NONE;  // DragEnter's answer, which DragOver repeats
 };

@@ -75,7 +75,7 @@ class PageHost : public PageLife {
 
   // Started by the VIP client: no context menu, no drops, window.external silent.
   void SetVipMode() { vipMode = true; }
-  const bool& VipMode() const { return vipMode; }
+  bool VipMode() const { return vipMode; }
   PageHostCallback* Owner() const { return owner; }
 
   // The parts, borrowed: no reference is added.

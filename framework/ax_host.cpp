@@ -73,21 +73,23 @@ void AxWindow::Destroy() {
   window = nullptr;
 }
 
+AxSite* AxWindow::Site() const { return window ? AxSite::From(window) : nullptr; }
+
 HRESULT AxWindow::CreateControlEx(const wchar_t* clsidText, IUnknown** control) {
   if (control) *control = nullptr;
-  AxSite* site = window ? AxSite::From(window) : nullptr;
+  AxSite* site = Site();
   return site ? site->CreateControl(clsidText, control) : E_HANDLE;
 }
 
 HRESULT AxWindow::SetUIHandler(IDocHostUIHandler* handler) {
-  AxSite* site = window ? AxSite::From(window) : nullptr;
+  AxSite* site = Site();
   if (!site) return E_HANDLE;
   site->SetHandler(handler);
   return S_OK;
 }
 
 void AxWindow::UIActivate() {
-  if (AxSite* site = window ? AxSite::From(window) : nullptr) site->Focus();
+  if (AxSite* site = Site()) site->Focus();
 }
 
 }  // namespace fw

@@ -8,6 +8,8 @@
 
 namespace fw {
 
+class AxSite;
+
 // The host's window class.
 inline constexpr wchar_t kAxWinClass[] = L"AtlAxWin71";
 
@@ -42,6 +44,8 @@ class AxWindow {
   void UIActivate();
 
  private:
+  AxSite* Site() const;  // the window's container object, or null
+
   HWND window = nullptr;
 };
 
