@@ -57,7 +57,10 @@ HANDLE Start(const std::wstring& args) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "not started (error " << GetLastError() << "): " << args.substr(0, 40).c_str();
+    return nullptr;
+  }
   CloseHandle(pi.hThread);
   return pi.hProcess;
 }
